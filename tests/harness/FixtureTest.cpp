@@ -15,6 +15,8 @@ struct FixtureCase {
     const char* expected;
 };
 
+void PrintTo(const FixtureCase& c, std::ostream* os) { *os << c.name; }
+
 class FixtureTest : public ::testing::TestWithParam<FixtureCase> {};
 
 TEST_P(FixtureTest, CreatesSchemaAndDescriptions)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <sstream>
 #include <sys/wait.h>
@@ -143,20 +144,54 @@ bool stopServer()
     return runCommand(std::string(VARNEL_SOURCE_DIR) + "/scripts/fbserver.sh stop") == 0;
 }
 
+namespace {
+
+// Builds the database of `options` once per fixture content and keeps it
+// as a template; every TestDatabase gets a copy, which is much faster
+// than running the fixture scripts again.
+fs::path templateFor(const DatabaseOptions& options, const std::function<void(const std::string&)>& runScript)
+{
+    std::string schema = options.schema.empty() ? "" : readFile(fixtureDir() / options.schema);
+    std::string descriptions = options.descriptions.empty() ? "" : readFile(fixtureDir() / options.descriptions);
+    std::string key = schema + '\x01' + descriptions + '\x01' + std::to_string(options.dialect) + '\x01' +
+                      (options.charset == Charset::UTF8 ? "UTF8" : "ISO8859_1");
+    std::ostringstream name;
+    name << std::hex << std::hash<std::string>{}(key) << ".fdb";
+    fs::path dir = tmpRoot() / "templates";
+    fs::create_directories(dir);
+    fs::path target = dir / name.str();
+    if (fs::exists(target))
+        return target;
+
+    std::ostringstream tmpName;
+    tmpName << name.str() << "." << getpid() << ".tmp";
+    fs::path tmp = dir / tmpName.str();
+    std::error_code ec;
+    fs::remove(tmp, ec);
+    std::string script;
+    script += "SET NAMES ISO8859_1;\n";
+    script += "SET SQL DIALECT " + std::to_string(options.dialect) + ";\n";
+    script += "CREATE DATABASE '" + tmp.string() + "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET ";
+    script += options.charset == Charset::UTF8 ? "UTF8" : "ISO8859_1";
+    script += ";\n" + schema + descriptions;
+    runScript(script);
+    // Another test program may have won the race; either copy is good.
+    fs::rename(tmp, target, ec);
+    if (ec)
+        fs::remove(tmp, ec);
+    return target;
+}
+
+} // namespace
+
 TestDatabase::TestDatabase(DatabaseOptions options) : options_(std::move(options))
 {
     file_ = dir_.path() / "fixture.fdb";
-    std::string script;
-    script += "SET NAMES ISO8859_1;\n";
-    script += "SET SQL DIALECT " + std::to_string(options_.dialect) + ";\n";
-    script += "CREATE DATABASE '" + file_.string() + "' USER 'SYSDBA' PAGE_SIZE 8192 DEFAULT CHARACTER SET ";
-    script += options_.charset == Charset::UTF8 ? "UTF8" : "ISO8859_1";
-    script += ";\n";
-    if (!options_.schema.empty())
-        script += readFile(fixtureDir() / options_.schema);
-    if (!options_.descriptions.empty())
-        script += readFile(fixtureDir() / options_.descriptions);
-    isql(script);
+    fs::path tpl = templateFor(options_, [this](const std::string& script) { isql(script); });
+    fs::copy_file(tpl, file_, fs::copy_options::overwrite_existing);
+    fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                               fs::perms::group_write,
+                    fs::perm_options::replace);
     if (options_.forServer) {
         std::string out;
         int rc = runCommand("chown firebird:firebird " + shellQuote(file_.string()), &out);
