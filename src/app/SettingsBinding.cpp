@@ -149,9 +149,10 @@ void TSettingsBinding::Assign(Setting s, const std::string& held)
     }
 
     QWidget* w = Control(s);
-    if (auto* e = qobject_cast<QLineEdit*>(w))
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
         e->setText(QString::fromLatin1(held));
-    else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+        e->setCursorPosition(0); // show the beginning of a long template
+    } else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
         m->setPlainText(QString::fromLatin1(held));
     else if (auto* c = qobject_cast<QCheckBox*>(w))
         c->setChecked(held == "1");

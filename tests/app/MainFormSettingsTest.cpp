@@ -224,6 +224,12 @@ const std::set<std::string> NotMarking = {
 
 std::string Ident(Setting s) { return std::string(InfoOf(s).Section) + "_" + InfoOf(s).Key; }
 
+} // namespace
+
+void PrintTo(Setting s, std::ostream* os) { *os << SettingName(s); }
+
+namespace {
+
 std::vector<Setting> WidgetHeld()
 {
     std::vector<Setting> v;
