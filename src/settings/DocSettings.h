@@ -14,7 +14,6 @@
 #include <string>
 #include <string_view>
 
-class TProfileFile;
 
 // X(section, key, type, holder, form default, missing-key value, marks change)
 // The multi-line form defaults DefaultHeader ... DefaultTOCBegin are defined
