@@ -78,8 +78,9 @@ TEST_F(MainFormTest, SaveThenLoadRestoresAll81Values)
     EXPECT_FALSE(form->SettingsChangedFlag());
     std::map<Setting, std::string> loaded = Snapshot(Settings());
     for (const SettingInfo& i : SettingsTable()) {
-        if (i.Id != Setting::Settings_HTMLDir)
+        if (i.Id != Setting::Settings_HTMLDir) {
             EXPECT_EQ(loaded[i.Id], saved[i.Id]) << SettingName(i.Id);
+        }
     }
     // The export folder comes back as the HTML dialog's initial folder;
     // the setting itself follows the file chosen in this run.

@@ -114,8 +114,9 @@ TEST_P(Number, Parses)
 {
     int v = 12345;
     EXPECT_EQ(ParseSettingNumber(GetParam().text, v), GetParam().ok);
-    if (GetParam().ok)
+    if (GetParam().ok) {
         EXPECT_EQ(v, GetParam().value);
+    }
 }
 INSTANTIATE_TEST_SUITE_P(
     Stored, Number,
