@@ -22,7 +22,24 @@ if [ ! -f "$db" ] || [ "$here/sample/sample.sql" -nt "$db" ]; then
 fi
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
-  exec "$build/bin/varnel"
+  # The window takes no arguments: it starts with the settings file its
+  # per-user store remembers. A private store under build/sample names a
+  # settings file with the form defaults and the sample database's path,
+  # so the window opens ready to connect and your own store stays as it is.
+  settings=$out/settings.ini
+  [ -f "$settings" ] || cp "$here/sample/settings.ini" "$settings"
+  sed -i "0,/^Database=/s|^Database=.*|Database=$db\r|" "$settings"
+  config=$out/config
+  conf=$config/Ostrel/Varnel.conf
+  mkdir -p "$config/Ostrel"
+  if [ -f "$conf" ] && grep -q '^SettingsFile=' "$conf"; then
+    sed -i "s|^SettingsFile=.*|SettingsFile=\"$settings\"|" "$conf"
+  elif [ -f "$conf" ] && grep -q '^\[General\]' "$conf"; then
+    sed -i "0,/^\[General\]/s|^\[General\].*|&\nSettingsFile=\"$settings\"|" "$conf"
+  else
+    printf '[General]\nSettingsFile="%s"\n' "$settings" >> "$conf"
+  fi
+  XDG_CONFIG_HOME=$config exec "$build/bin/varnel"
 fi
 
 echo "No display: writing the documents of the sample database."

@@ -1,0 +1,95 @@
+#pragma once
+// The main window and controller of the application. It owns the controls
+// (TMainFormLayout), the settings binding, the file dialogs' state and the
+// two seams for the connection's login parameters and the lists' sort
+// orders; it does not own the dialogs service, which must outlive it.
+//
+// Construction runs the start-up steps (the remembered settings file is
+// loaded); destruction writes the current settings file's name to the
+// per-user store. Every handler runs under the top-level error display:
+// an exception shows its message through TDialogs::ShowError and the user
+// carries on.
+#include "app/Dialogs.h"
+#include "app/ListOrdering.h"
+#include "app/LoginParams.h"
+#include "app/MainFormLayout.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class SettingsAccessor;
+class TSettingsBinding;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // login / ordering: the seams; null gives the stored defaults.
+    explicit TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login = nullptr,
+                       std::unique_ptr<TListOrdering> ordering = nullptr, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Controller state.
+    const std::string& SettingsFile() const { return FSettingsFile; }
+    bool SettingsChangedFlag() const { return FSettingsChanged; }
+    const TMainFormLayout& Ui() const { return FUi; }
+    // The documentation settings as the controls hold them at the moment
+    // of each call (for the exporters and the catalogue).
+    const SettingsAccessor& Settings() const;
+    TLoginParams& LoginParams() { return *FLoginParams; }
+    TListOrdering& ListOrdering() { return *FListOrdering; }
+
+    // Settings file (load applies every value, then clears the changed flag,
+    // makes the file current and updates the caption; save writes every
+    // value, clears the flag and makes the file current).
+    void LoadSettings(const std::string& fileName);
+    void SaveSettings(const std::string& fileName);
+    void UpdateCaption();
+
+    // Handlers, wired to the controls and menus.
+    void DbPathEditChange();
+    void LoginButtonClick();
+    void SystemDataCheckBoxClick();
+    void SettingsChanged();
+    void OrderingChanged();
+    void MenuFileLoadClick();
+    void MenuFileSaveClick();
+    void MenuFileSaveAsClick();
+    void MenuFileQuitClick();
+    void MenuInfoAboutClick();
+    void FormCloseQuery(bool& canClose);
+    void HTMLExportButtonClick();
+    void XMLExportButtonClick();
+    void ScriptExportButtonClick();
+
+    // Runs a handler under the top-level error display.
+    void Guard(const std::function<void()>& handler);
+
+    // The window's file dialogs (designed properties and last names).
+    TFileDialog INIOpenDialog;
+    TFileDialog INISaveDialog;
+    TFileDialog SaveDialog;
+    TFileDialog XMLSaveDialog;
+    TFileDialog DescriptionExportDialog;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void WireHandlers();
+    void StartUp();
+    void ShutDown() noexcept;
+    // Re-filters the table lists after "Show system data" changed.
+    void RefreshTableLists();
+
+    TDialogs& FDialogs;
+    std::unique_ptr<TLoginParams> FLoginParams;
+    std::unique_ptr<TListOrdering> FListOrdering;
+    TMainFormLayout FUi;
+    std::unique_ptr<TSettingsBinding> FBinding;
+    std::string FSettingsFile;
+    bool FSettingsChanged = false;
+};

@@ -1,0 +1,99 @@
+// The command and event handlers of the main window.
+#include "app/MainForm.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+void TMainForm::DbPathEditChange() { FUi.LoginButton->setEnabled(!FUi.DbPathEdit->text().isEmpty()); }
+
+void TMainForm::LoginButtonClick()
+{
+    // Connect and Disconnect come with the connection.
+}
+
+void TMainForm::SystemDataCheckBoxClick()
+{
+    RefreshTableLists();
+    FSettingsChanged = true;
+}
+
+void TMainForm::RefreshTableLists()
+{
+    // The table lists are re-filtered here once the catalogue queries exist.
+}
+
+void TMainForm::SettingsChanged() { FSettingsChanged = true; }
+
+void TMainForm::OrderingChanged() { FSettingsChanged = true; }
+
+void TMainForm::MenuFileLoadClick()
+{
+    if (!FDialogs.Execute(INIOpenDialog))
+        return;
+    LoadSettings(INIOpenDialog.FileName);
+    FUi.MenuFileSave->setEnabled(true);
+}
+
+void TMainForm::MenuFileSaveClick() { SaveSettings(FSettingsFile); }
+
+void TMainForm::MenuFileSaveAsClick()
+{
+    if (!FDialogs.Execute(INISaveDialog))
+        return;
+    SaveSettings(INISaveDialog.FileName);
+    FSettingsFile = INISaveDialog.FileName;
+    FUi.MenuFileSave->setEnabled(true);
+    UpdateCaption();
+}
+
+void TMainForm::MenuFileQuitClick() { close(); }
+
+void TMainForm::MenuInfoAboutClick()
+{
+    // Shows the About box (TAboutForm) modally.
+}
+
+void TMainForm::FormCloseQuery(bool& canClose)
+{
+    canClose = false;
+    if (!FSettingsChanged) {
+        canClose = true;
+        return;
+    }
+    TMsgResult answer = FDialogs.MessageBox("Settings have been changed. Do you wish to save them?",
+                                            "Varnel Settings", TMsgButtons::YesNoCancel, TMsgIcon::Question);
+    if (answer == TMsgResult::Cancel)
+        return;
+    if (answer == TMsgResult::No) {
+        canClose = true;
+        return;
+    }
+    if (!FSettingsFile.empty()) {
+        SaveSettings(FSettingsFile);
+        canClose = true;
+        return;
+    }
+    if (!FDialogs.Execute(INISaveDialog))
+        return;
+    SaveSettings(INISaveDialog.FileName);
+    FSettingsFile = INISaveDialog.FileName;
+    FUi.MenuFileSave->setEnabled(true);
+    UpdateCaption();
+    canClose = true;
+}
+
+void TMainForm::HTMLExportButtonClick()
+{
+    // The HTML documentation export.
+}
+
+void TMainForm::XMLExportButtonClick()
+{
+    // The XML export.
+}
+
+void TMainForm::ScriptExportButtonClick()
+{
+    // The SQL description script.
+}

@@ -1,0 +1,5 @@
+#include "app/ListOrdering.h"
+#include "app/LoginParams.h"
+
+TLoginParams::~TLoginParams() = default;
+TListOrdering::~TListOrdering() = default;
