@@ -41,7 +41,7 @@ TIB_ErrorInfo ComposeErrorInfo(long errcode, const std::vector<TIB_InterpretedMe
     info.ErrorMessage.push_back("ISC ERROR MESSAGE:");
     for (const auto& m : messages) {
         std::string t = Trim(m.Text);
-        if (t != info.ErrorMessage.back())
+        if (!t.empty() && t != info.ErrorMessage.back())
             info.ErrorMessage.push_back(t);
         info.ErrorCodes.push_back(std::to_string(m.Code));
     }
