@@ -842,13 +842,15 @@ void TIB_Statement::SysOpenCursor()
         return;
     }
     cursorOpen_ = true;
+    cursorAtEnd_ = false;
     cursorTransaction_ = t;
     t->AdjustOpenCursors(+1);
 }
 
 bool TIB_Statement::SysFetchRow()
 {
-    if (fieldCount_ == 0 || !cursorOpen_)
+    // After the end of data the server refuses further fetches.
+    if (fieldCount_ == 0 || !cursorOpen_ || cursorAtEnd_)
         return false;
     const auto& api = detail::Api();
     ISC_STATUS* st = reinterpret_cast<ISC_STATUS*>(Session().StatusVector());
@@ -856,8 +858,10 @@ bool TIB_Statement::SysFetchRow()
                                  static_cast<XSQLDA*>(fields_.SQLDA()));
     if (rc == 0)
         return true;
-    if (rc == 100)
+    if (rc == 100) {
+        cursorAtEnd_ = true;
         return false;
+    }
     ReportAPIError(rc);
     return false;
 }

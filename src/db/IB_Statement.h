@@ -218,6 +218,7 @@ private:
     TIB_StatementType type_ = TIB_StatementType::stUnknown;
     bool typeKnown_ = false;
     bool cursorOpen_ = false;
+    bool cursorAtEnd_ = false; // the server reported the end of data
     std::string cursorName_;
     long rowsSelected_ = -1, rowsInserted_ = -1, rowsUpdated_ = -1, rowsDeleted_ = -1;
     bool rowsKnown_ = false;
