@@ -898,13 +898,14 @@ void TIB_ColumnArray::PutText(const std::string& text)
 
 // --- blobs --------------------------------------------------------------------------------
 
-std::shared_ptr<TIB_BlobNode> TIB_ColumnBlob::NodeFor(const TIB_BlobId& id) const
+std::shared_ptr<TIB_BlobNode> TIB_ColumnBlob::NodeFor(const TIB_BlobId& id, bool current) const
 {
     if (node_ && node_->Id == id)
         return node_;
     if (auto cached = row_.FindBlob(id)) {
-        node_ = cached;
-        return node_;
+        if (current)
+            node_ = cached;
+        return cached;
     }
     auto node = std::make_shared<TIB_BlobNode>();
     node->Id = id;
@@ -913,8 +914,9 @@ std::shared_ptr<TIB_BlobNode> TIB_ColumnBlob::NodeFor(const TIB_BlobId& id) cons
         Load(*node);
     node->Loaded = true;
     row_.CacheBlob(node);
-    node_ = node;
-    return node_;
+    if (current)
+        node_ = node;
+    return node;
 }
 
 std::string TIB_ColumnBlob::GetText(const unsigned char* data) const
@@ -925,7 +927,7 @@ std::string TIB_ColumnBlob::GetText(const unsigned char* data) const
     }
     TIB_BlobId id;
     std::memcpy(id.data(), data, id.size());
-    return NodeFor(id)->Data;
+    return NodeFor(id, data == data_)->Data;
 }
 
 void TIB_ColumnBlob::Load(TIB_BlobNode& node) const

@@ -189,6 +189,8 @@ protected:
     bool binary_ = false;
     bool computedAttribute_ = false;
     bool serverNullable_ = false; // as the server described it
+    bool dupFieldName_ = false;   // an earlier column of the row has the same FieldName
+    bool dupSQLName_ = false;     // ... the same SQLName
     // Blob columns: the node last read or written.
     mutable std::shared_ptr<TIB_BlobNode> node_;
 };
@@ -375,8 +377,9 @@ protected:
     virtual std::string BlobParameterBuffer() const { return {}; }
     // Ends each segment read with CR LF (BLR read as text).
     virtual bool SegmentsAsLines() const { return false; }
-    // The node holding the data of blob `id` (loads it when needed).
-    std::shared_ptr<TIB_BlobNode> NodeFor(const TIB_BlobId& id) const;
+    // The node holding the data of blob `id` (loads it when needed); it
+    // becomes the column's node when `current` (the id of the current value).
+    std::shared_ptr<TIB_BlobNode> NodeFor(const TIB_BlobId& id, bool current) const;
     void Load(TIB_BlobNode& node) const;
 };
 

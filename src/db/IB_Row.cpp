@@ -176,6 +176,14 @@ void TIB_Row::Build(const std::vector<TIB_ColumnDef>& server, const std::vector<
         });
     }
     columns_ = std::move(made);
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (Matches(columns_[j]->FieldName(), columns_[i]->FieldName()))
+                columns_[i]->dupFieldName_ = true;
+            if (Matches(columns_[j]->SQLName(), columns_[i]->SQLName()))
+                columns_[i]->dupSQLName_ = true;
+        }
+    }
     for (auto& c : columns_)
         if (!c->RelName().empty() &&
             std::find(relations_.begin(), relations_.end(), c->RelName()) == relations_.end())
@@ -218,8 +226,12 @@ bool TIB_Row::FindBy(const std::string& key, bool bySQLName, TIB_Column*& out) c
         const TIB_Column& c = *columns_[i];
         return Matches(bySQLName ? c.SQLName() : c.FieldName(), key);
     };
+    // The column after the last hit is tried first (lookups in column
+    // order), but only a column whose name no earlier column has: the
+    // same name always finds the same column.
     size_t next = static_cast<size_t>(lastHit_ + 1);
-    if (next < columns_.size() && test(next)) {
+    if (next < columns_.size() && !(bySQLName ? columns_[next]->dupSQLName_ : columns_[next]->dupFieldName_) &&
+        test(next)) {
         out = columns_[next].get();
         lastHit_ = static_cast<int>(next);
         return true;
@@ -241,7 +253,8 @@ bool TIB_Row::FindByRel(const std::string& rel, const std::string& field, bool b
         return Matches(c.RelName(), rel) && Matches(bySQLName ? c.SQLName() : c.FieldName(), field);
     };
     size_t next = static_cast<size_t>(lastHit_ + 1);
-    if (next < columns_.size() && test(next)) {
+    if (next < columns_.size() && !(bySQLName ? columns_[next]->dupSQLName_ : columns_[next]->dupFieldName_) &&
+        test(next)) {
         out = columns_[next].get();
         lastHit_ = static_cast<int>(next);
         return true;
@@ -557,6 +570,8 @@ void TIB_Row::ShareColumn(TIB_Column& param, const TIB_Column& source, bool oldV
         shared->data_ = source.data_;
     }
     shared->trimming_ = param.trimming_;
+    shared->dupFieldName_ = param.dupFieldName_;
+    shared->dupSQLName_ = param.dupSQLName_;
     if (param.index_ >= 0)
         bySQLNo_[static_cast<size_t>(param.index_)] = shared.get();
     UpdateVar(*shared);
