@@ -152,8 +152,7 @@ void TIB_Statement::SetIB_Transaction(TIB_Transaction* t)
         return;
     CloseCursorQuietly();
     transaction_ = t;
-    if (t)
-        Register(t);
+    Register(t);
 }
 
 void TIB_Statement::SetDatabaseName(const std::string& name)
@@ -352,7 +351,7 @@ void TIB_Statement::ServerPrepare(bool wasPrepared)
             handle_ = connection_->TakeStatementHandle();
 
         TIB_DescriptorArea& outArea = Session().OutputArea();
-        auto* out = static_cast<XSQLDA*>(outArea.Ensure(wasPrepared ? fieldCount_ : 1));
+        auto* out = static_cast<XSQLDA*>(outArea.Ensure(wasPrepared ? fieldCount_ : std::max(expectedFieldCount_, 1)));
         out->sqln = static_cast<ISC_SHORT>(outArea.Capacity());
         long rc = api.dll_dsql_prepare(st, t->HandlePtr(), &handle_, 0, serverSQL_.c_str(),
                                        static_cast<unsigned short>(dialect_), out);
@@ -580,6 +579,9 @@ TIB_StatementType TIB_Statement::StatementType()
 {
     if (typeKnown_)
         return type_;
+    const TIB_StatementType fromSQL = SysStatementTypeFromSQL();
+    if (fromSQL != TIB_StatementType::stUnknown)
+        return fromSQL;
     if (!prepared_ || handle_ == 0)
         return TIB_StatementType::stUnknown;
     try {
@@ -856,8 +858,17 @@ bool TIB_Statement::SysFetchRow()
     ISC_STATUS* st = reinterpret_cast<ISC_STATUS*>(Session().StatusVector());
     long rc = api.dll_dsql_fetch(st, &handle_, static_cast<unsigned short>(dialect_),
                                  static_cast<XSQLDA*>(fields_.SQLDA()));
-    if (rc == 0)
+    if (rc == 0) {
+        // The server fills the server columns only.
+        for (int i = 0; i < fields_.ColumnCount(); ++i) {
+            TIB_Column& c = fields_.Columns(i);
+            if (c.IsCalculated()) {
+                c.SetIndicator(-1);
+                c.Blank();
+            }
+        }
         return true;
+    }
     if (rc == 100) {
         cursorAtEnd_ = true;
         return false;

@@ -131,6 +131,13 @@ protected:
     // Base: MakeServerSQL on SQLText() with ParamChar/ParamCheck. A dataset
     // assembles its clauses first (and may raise to fail the prepare).
     virtual void SysAssembleSQL(std::string& serverSQL, TIB_StringList& paramNames);
+    // The number of select-list columns the assembly found: pre-sizes the
+    // output descriptor area of the next prepare (0: unknown).
+    void SetExpectedFieldCount(int n) { expectedFieldCount_ = n; }
+    // The statement type known from the SQL text before asking the server
+    // (a dataset's section parser: stSelect / stSelectForUpdate); the base
+    // knows nothing (stUnknown) and asks the server.
+    virtual TIB_StatementType SysStatementTypeFromSQL() { return TIB_StatementType::stUnknown; }
     // Calculated columns appended to Fields when the output row is built.
     virtual std::vector<TIB_ColumnDef> SysCalculatedColumns() { return {}; }
     // After Params/Fields were rebuilt by a prepare (layout changed), and
@@ -145,7 +152,8 @@ protected:
     virtual void SysExecSelect();
     // The cursor calls (datasets): open (execute with Params, then the
     // cursor name; counts on the transaction), fetch one row into Fields
-    // (true) or report the end of data (false), close.
+    // (true; calculated columns are null afterwards) or report the end of
+    // data (false, also on every later call), close.
     virtual void SysOpenCursor();
     virtual bool SysFetchRow();
     virtual void SysCloseCursor();
@@ -213,6 +221,7 @@ private:
     int paramCount_ = 0;
     int fieldCount_ = 0;
     int unnamedSurplus_ = 0;
+    int expectedFieldCount_ = 0;
     TIB_Row params_;
     TIB_Row fields_;
     TIB_StatementType type_ = TIB_StatementType::stUnknown;

@@ -5,6 +5,7 @@
 #include "db/IB_Statement.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace varnel::db {
 
@@ -245,12 +246,15 @@ void TIB_Transaction::DoStart()
 
         const auto& api = detail::Api();
         ISC_STATUS* st = reinterpret_cast<ISC_STATUS*>(Session().StatusVector());
-        const std::int64_t first = Session().TickCount();
+        // Retried for up to 2000 ms (real time, not the session's clock,
+        // which tests may hold still).
+        const auto first = std::chrono::steady_clock::now();
         long rc;
         for (;;) {
             handle_ = 0;
             rc = api.dll_start_multiple(st, &handle_, static_cast<short>(blocks.size()), blocks.data());
-            if (rc != isc_code_lost_db_connection || Session().TickCount() - first >= 2000)
+            if (rc != isc_code_lost_db_connection ||
+                std::chrono::steady_clock::now() - first >= std::chrono::milliseconds(2000))
                 break;
         }
         if (rc != 0) {

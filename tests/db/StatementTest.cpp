@@ -401,3 +401,62 @@ TEST_F(StatementTest, RoutineDefinitionIsSentWithoutParameterSubstitution)
 }
 
 } // namespace
+
+namespace {
+
+// A dataset-like statement: calculated columns, its own assembly and a
+// statement type known from the text.
+class CalculatingStatement : public TestCursor {
+public:
+    using TestCursor::TestCursor;
+    int assembled = 0;
+
+protected:
+    std::vector<TIB_ColumnDef> SysCalculatedColumns() override
+    {
+        TIB_ColumnDef d;
+        d.SQLType = SQLTYPE_VARYING | 1;
+        d.SQLLen = 30;
+        d.SQLName = d.AliasName = "FIELD_TYPE";
+        return {d};
+    }
+    void SysAssembleSQL(std::string& serverSQL, TIB_StringList& names) override
+    {
+        ++assembled;
+        TIB_Statement::SysAssembleSQL(serverSQL, names);
+        serverSQL += "ORDER BY 1 DESC\r\n";
+    }
+    TIB_StatementType SysStatementTypeFromSQL() override { return TIB_StatementType::stSelect; }
+};
+
+TEST_F(StatementTest, DatasetSeamsAssembleAndAddCalculatedColumns)
+{
+    CalculatingStatement q(session_);
+    q.SetIB_Connection(conn_.get());
+    q.SetIB_Transaction(tr_.get());
+    q.SetSQL({"SELECT RDB$RELATION_NAME", "FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0"});
+    EXPECT_EQ(q.SQLText(), "SELECT RDB$RELATION_NAME\r\nFROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0\r\n");
+    EXPECT_EQ(q.StatementType(), TIB_StatementType::stSelect) << "known before the prepare";
+    q.Prepare();
+    EXPECT_EQ(q.assembled, 1);
+    EXPECT_EQ(q.ServerSQL(), "SELECT RDB$RELATION_NAME\r\nFROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0\r\nORDER BY 1 DESC\r\n");
+    EXPECT_EQ(q.Fields().ColumnCount(), 2);
+    EXPECT_EQ(q.FieldCount(), 1) << "the server's columns";
+    TIB_Column& calc = q.FieldByName("FIELD_TYPE");
+    EXPECT_TRUE(calc.IsCalculated());
+    q.Open();
+    ASSERT_TRUE(q.Fetch());
+    EXPECT_EQ(q.Fields().Columns(0).AsString(), "odd names") << "the assembled ORDER BY ... DESC";
+    EXPECT_TRUE(calc.IsNull());
+    calc.SetAsString("computed");
+    ASSERT_TRUE(q.Fetch());
+    EXPECT_TRUE(calc.IsNull()) << "each fetched row starts with null calculated columns";
+    q.Close();
+    q.InvalidateSQL();
+    q.Open(); // prepares again with a new assembly, keeping the select list
+    EXPECT_EQ(q.assembled, 2);
+    EXPECT_EQ(&q.FieldByName("FIELD_TYPE"), &calc);
+    q.Close();
+}
+
+} // namespace
