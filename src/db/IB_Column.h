@@ -105,8 +105,11 @@ public:
     void SetComputedAttribute(bool v) { computedAttribute_ = v; }
 
     // --- values (null reads as "", 0, false) ---------------------------------
+    // Text: blobs whole, CHAR/VARCHAR of output rows right-trimmed.
     std::string AsString() const;
     void SetAsString(const std::string& value);
+    // AsInteger is 32-bit (catalogue codes, lengths, flags); AsInt64 for
+    // BIGINT values. Text that is no number raises EIB_ColumnError.
     int AsInteger() const { return static_cast<int>(AsInt64()); }
     void SetAsInteger(std::int64_t value);
     std::int64_t AsInt64() const;

@@ -694,6 +694,8 @@ const std::string& TIB_Statement::CursorName()
 
 void TIB_Statement::Execute()
 {
+    if (Destroying())
+        return;
     TIB_BusyScope busy(Session());
     if (cursorOpen_)
         SysCloseCursor();

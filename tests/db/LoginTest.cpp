@@ -15,8 +15,9 @@ class LoginTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!varnel::test::serverRunning())
+        if (!varnel::test::serverRunning()) {
             ASSERT_TRUE(varnel::test::startServer()) << "the local Firebird server does not start";
+        }
         DatabaseOptions o;
         o.forServer = true;
         db_ = std::make_unique<TestDatabase>(o);

@@ -159,10 +159,11 @@ TEST_P(ValueTest, RoundTripsAsText)
     TIB_Column& col = q->Fields().Columns(0);
     EXPECT_FALSE(col.IsNull());
     EXPECT_EQ(col.AsString(), c.out);
-    if (c.asInteger != kNoNumber)
+    if (c.asInteger != kNoNumber) {
         EXPECT_EQ(col.AsInt64(), c.asInteger);
-    else
+    } else {
         EXPECT_THROW(col.AsInt64(), EIB_ColumnError);
+    }
     q->Close();
 }
 

@@ -201,14 +201,16 @@ TEST_P(SavePointAgeTest, CommitsRetainingOrHard)
     ins.Execute(); // Activate: the auto-commit save point
     EXPECT_EQ(tr_->Started(), !c.endsTransaction || c.explicitStart);
     EXPECT_EQ(ended, c.endsTransaction ? 1 : 0);
-    if (c.openCursor)
+    if (c.openCursor) {
         EXPECT_TRUE(cursor->Fetch()) << "commit retaining keeps the cursor";
+    }
     // Committed either way: another transaction sees the row.
     TIB_Transaction other(session_);
     other.SetIB_Connection(conn_.get());
     other.SetIsolation(TIB_Isolation::tiCommitted);
-    if (!c.explicitStart)
+    if (!c.explicitStart) {
         EXPECT_EQ(One("SELECT COUNT(*) FROM T_AGE", &other), "1");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

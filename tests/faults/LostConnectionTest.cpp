@@ -28,8 +28,9 @@ public:
 
 TEST(LostConnection, NextCallRaisesAndDisconnectStillSucceeds)
 {
-    if (!serverRunning())
+    if (!serverRunning()) {
         ASSERT_TRUE(startServer());
+    }
     RestartServer restart;
     TestDatabase db({.forServer = true});
     auto session = std::make_shared<TIB_Session>();
