@@ -298,8 +298,9 @@ bool TIB_Row::LookupDotted(std::string_view name, size_t dot, bool allowRetry, T
         return true;
     if (!allowRetry || (IsQuoted(rel) && IsQuoted(field)))
         return false;
-    std::string q = (IsQuoted(rel) ? rel : Quote(rel)) + "." + (IsQuoted(field) ? field : Quote(field));
-    return LookupDotted(q, q.find("\".\"") + 1, false, out);
+    const std::string qrel = IsQuoted(rel) ? rel : Quote(rel);
+    const std::string q = qrel + "." + (IsQuoted(field) ? field : Quote(field));
+    return LookupDotted(q, qrel.size(), false, out);
 }
 
 bool TIB_Row::GetByName(std::string_view name, TIB_Column*& column) const
