@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+
 namespace varnel::db {
 class TIB_Connection;
 }
@@ -47,6 +49,9 @@ public:
     // The login prompt of the connection (TdlgLogin): OK writes the user's
     // entries into the connection and returns true; Cancel returns false.
     virtual bool Login(varnel::db::TIB_Connection& connection) = 0;
+    // Runs a dialog of the window modally and returns its result
+    // (QDialog::Accepted or QDialog::Rejected). The caller owns the dialog.
+    virtual int RunModal(QDialog& dialog) = 0;
 };
 
 // The designed dialogs of the main window.

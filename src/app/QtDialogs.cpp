@@ -91,3 +91,5 @@ bool TQtDialogs::Login(varnel::db::TIB_Connection& connection)
 {
     return varnel::ui::TdlgLogin::Execute(connection, FParent);
 }
+
+int TQtDialogs::RunModal(QDialog& dialog) { return dialog.exec(); }

@@ -15,6 +15,7 @@ public:
                           TMsgIcon icon) override;
     void ShowError(const std::string& message) override;
     bool Login(varnel::db::TIB_Connection& connection) override;
+    int RunModal(QDialog& dialog) override;
 
 private:
     QWidget* FParent;

@@ -2,6 +2,7 @@
 
 #include "db/IB_Connection.h"
 
+#include <QDialog>
 #include <gtest/gtest.h>
 
 namespace varnel::test {
@@ -71,6 +72,15 @@ bool ScriptedDialogs::Login(varnel::db::TIB_Connection& connection)
         connection.SetUsername(a.FileName);
     connection.SetPassword(a.Password);
     return true;
+}
+
+int ScriptedDialogs::RunModal(QDialog& dialog)
+{
+    Modals.push_back({dialog.objectName().toStdString(), dialog.windowTitle().toStdString(), dialog.parent()});
+    if (OnModal)
+        OnModal(dialog);
+    dialog.done(ModalResult);
+    return ModalResult;
 }
 
 } // namespace varnel::test

@@ -6,8 +6,11 @@
 #include "app/Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
+
+class QObject;
 
 namespace varnel::test {
 
@@ -32,6 +35,18 @@ public:
                           TMsgIcon icon) override;
     void ShowError(const std::string& message) override;
     bool Login(varnel::db::TIB_Connection& connection) override;
+    // Records the dialog, runs OnModal on it (to look at what it shows),
+    // then closes it at once with ModalResult.
+    int RunModal(QDialog& dialog) override;
+
+    struct ShownModal {
+        std::string ObjectName;
+        std::string Title;
+        const QObject* Parent; // for comparison only: the dialog is gone
+    };
+    std::vector<ShownModal> Modals;
+    std::function<void(QDialog&)> OnModal;
+    int ModalResult = 1; // QDialog::Accepted
 
     struct ShownMessage {
         std::string Text;
