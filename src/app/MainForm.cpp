@@ -13,6 +13,9 @@
 #include "db/IB_Session.h"
 #include "db/IB_Transaction.h"
 
+#include "kit/KWFormStorage.h"
+#include "ui/dlgCancelQuery.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QCheckBox>
@@ -43,6 +46,9 @@ TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
 {
     SetUpConnection();
     FUi = BuildMainFormLayout(*this);
+    KWFormStorage = std::make_unique<TKWFormStorage>(this);
+    KWFormStorage->SetRegistryKey("\\Software\\Ostrel\\Varnel");
+    KWFormStorage->Loaded();
     FBinding = std::make_unique<TSettingsBinding>(*this, *FLoginParams, *FListOrdering, SaveDialog);
     for (const SettingInfo& info : SettingsTable())
         FBinding->Assign(info.Id, info.FormDefault);
@@ -56,6 +62,7 @@ TMainForm::~TMainForm()
     FSession->OnShowException = nullptr;
     FSession->OnLoginPrompt = nullptr;
     FSession->OnProcessMessages = nullptr;
+    varnel::ui::TFetchProgressDialogs::Uninstall(*FSession);
 }
 
 void TMainForm::SetUpConnection()
@@ -82,6 +89,11 @@ void TMainForm::SetUpConnection()
     FSession->OnShowException = [this](const std::exception& e) { FDialogs.ShowError(e.what()); };
     FSession->OnLoginPrompt = [this](TIB_Connection& connection) { return FDialogs.Login(connection); };
     FSession->OnProcessMessages = [] { QCoreApplication::processEvents(); };
+    FFetchProgress = std::make_unique<varnel::ui::TFetchProgressDialogs>();
+    FFetchProgress->Confirm = [this](const std::string& text) {
+        return FDialogs.MessageBox(text, "Confirm", TMsgButtons::OkCancel, TMsgIcon::Question) == TMsgResult::Ok;
+    };
+    FFetchProgress->Install(*FSession);
 }
 
 const SettingsAccessor& TMainForm::Settings() const { return *FBinding; }

@@ -22,6 +22,11 @@
 
 class SettingsAccessor;
 class TSettingsBinding;
+class TKWFormStorage;
+
+namespace varnel::ui {
+class TFetchProgressDialogs;
+}
 
 namespace varnel::db {
 class TIB_Connection;
@@ -119,4 +124,8 @@ private:
     std::unique_ptr<TSettingsBinding> FBinding;
     std::string FSettingsFile;
     bool FSettingsChanged = false;
+    std::unique_ptr<varnel::ui::TFetchProgressDialogs> FFetchProgress;
+    // Restores the window position while the window is built; stores it
+    // when the members go, after the shut-down steps.
+    std::unique_ptr<TKWFormStorage> KWFormStorage;
 };

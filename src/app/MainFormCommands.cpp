@@ -1,4 +1,5 @@
 // The command and event handlers of the main window.
+#include "app/About.h"
 #include "app/MainForm.h"
 #include "app/WaitCursor.h"
 
@@ -88,7 +89,8 @@ void TMainForm::MenuFileQuitClick() { close(); }
 
 void TMainForm::MenuInfoAboutClick()
 {
-    // Shows the About box (TAboutForm) modally.
+    TAboutForm about(this);
+    FDialogs.RunModal(about);
 }
 
 void TMainForm::FormCloseQuery(bool& canClose)
