@@ -144,6 +144,15 @@ protected:
     // after an unprepare emptied them.
     virtual void SysPrepared() {}
     virtual void SysUnprepared() {}
+    // After a successful prepare has finished (parameters restored,
+    // AfterPrepare fired): a dataset announces its new layout here.
+    virtual void SysAfterPrepare() {}
+    // At the start of an unprepare of a prepared statement, before its
+    // cursor is closed and its rows emptied: a dataset closes itself.
+    virtual void SysBeforeUnprepare() {}
+    // Replaces the SQL lines without unpreparing; the next use prepares
+    // again (a dataset's WHERE or ORDER section writes).
+    void ReplaceSQL(const TIB_StringList& lines);
     // Right before the server execute (after BeforeExecute): a detail
     // dataset copies its master's values into its link parameters here.
     virtual void SysBeforeExecute() {}
@@ -157,6 +166,10 @@ protected:
     virtual void SysOpenCursor();
     virtual bool SysFetchRow();
     virtual void SysCloseCursor();
+    // Fetches the next row into `row` instead of Fields: a row built with
+    // the same column definitions as Fields (a dataset's fetch row), whose
+    // calculated columns are null afterwards.
+    bool SysFetchRowInto(TIB_Row& row);
     // Column change notifications from Params and Fields. The first runs
     // before a value is stored and may veto by raising (nothing changed);
     // the second runs after it was stored and may veto by raising (the old
