@@ -800,10 +800,12 @@ void TIB_Statement::DoExecute()
     }
     params_.ConfirmBlobWrites();
     if (activate && t->Started())
-        t->Activate();
+        SysActivate(*t);
     if (AfterExecute && !Destroying())
         AfterExecute(*this);
 }
+
+void TIB_Statement::SysActivate(TIB_Transaction& t) { t.Activate(); }
 
 void TIB_Statement::SysExecSelect()
 {

@@ -176,6 +176,10 @@ protected:
     // bytes are put back).
     virtual void SysBeforeColumnChange(TIB_Row& row, TIB_Column& column) {}
     virtual void SysColumnChanged(TIB_Row& row, TIB_Column& column) {}
+    // After a data-changing statement executed: with AutoCommit this
+    // commits it (TIB_Transaction::Activate). A dataset's update statement
+    // activates only once it has checked the rows it touched.
+    virtual void SysActivate(TIB_Transaction& t);
     // Called by the connection before it disconnects: close, unprepare,
     // give the handle back. A dataset closes (cancelling edits) first.
     virtual void SysDeallocate();
