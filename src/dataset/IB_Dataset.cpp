@@ -513,7 +513,11 @@ void TIB_Dataset::DefineKey(std::string& text)
     if (Trim(newSelect.substr(6)) == "*")
         newSelect = "SELECT " + qualifier + ".*";
     newSelect += "\r\n     , " + qualifier + ".RDB$DB_KEY";
+    const bool atStart = Trim(text.substr(0, select.start)).empty();
     text = SetSQLSelect(text, newSelect);
+    // Nothing stood before SELECT: no empty first line.
+    if (atStart && text.rfind("\r\n", 0) == 0)
+        text.erase(0, 2);
 }
 
 void TIB_Dataset::SysFinishRawSQL()
@@ -542,6 +546,10 @@ void TIB_Dataset::SysFinishRawSQL()
     orderingColumns_ = order.orderingColumns;
     if (!order.section.empty())
         text = SetSQLOrder(text, order.section);
+    // A replaced clause in the middle trims the text after it: every line
+    // of the assembled text ends with CR LF, as the designed lines do.
+    if (!text.empty() && text.back() != '\n')
+        text += "\r\n";
 }
 
 TIB_StatementType TIB_Dataset::SysStatementTypeFromSQL()
