@@ -197,7 +197,18 @@ void TIB_UpdateSQL::ExecuteEdit()
                          type == TIB_StatementType::stInsert;
     if (counted)
         RunSavePointStatement("SAVEPOINT VARNEL_POST");
-    s.Execute();
+    try {
+        s.Execute();
+    } catch (...) {
+        // The server undid the failed statement itself.
+        if (counted) {
+            try {
+                RunSavePointStatement("RELEASE SAVEPOINT VARNEL_POST");
+            } catch (...) {
+            }
+        }
+        throw;
+    }
     ++executions_;
     if (counted) {
         const long rows = s.RowsAffected();
