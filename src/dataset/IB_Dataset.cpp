@@ -1291,7 +1291,8 @@ void TIB_Dataset::BeginCallbackFetch()
     callbackStart_ = callbackLast_ = Session().TickCount();
     abortRequested_ = false;
     Session().BeginBusy();
-    RaiseCallback(TIB_CallbackStatus::csInit, 0);
+    if (callbackInc_ >= 0)
+        RaiseCallback(TIB_CallbackStatus::csInit, 0);
 }
 
 void TIB_Dataset::AfterCallbackRow(long rows)
@@ -1320,7 +1321,8 @@ void TIB_Dataset::EndCallbackFetch(long rows)
     if (callbackLevel_ == 0 || --callbackLevel_ > 0)
         return;
     Session().EndBusy();
-    RaiseCallback(TIB_CallbackStatus::csFinal, rows);
+    if (callbackInc_ >= 0)
+        RaiseCallback(TIB_CallbackStatus::csFinal, rows);
 }
 
 void TIB_Dataset::RaiseCallback(TIB_CallbackStatus status, long rows)

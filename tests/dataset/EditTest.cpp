@@ -144,7 +144,8 @@ TEST_F(Editing, InvalidReferenceFailsThePostAndKeepsTheEdit)
     }
     EXPECT_EQ(q->State(), TIB_DatasetState::dssEdit);
     EXPECT_EQ(q->FieldByName("LABEL").AsString(), "x");
-    EXPECT_EQ(q->UpdateSQL().EditStatement(), nullptr) << "the statement is unprepared again";
+    ASSERT_NE(q->UpdateSQL().EditStatement(), nullptr);
+    EXPECT_FALSE(q->UpdateSQL().EditStatement()->Prepared()) << "the statement is unprepared again";
     q->SetEditSQL(kEdit);
     q->Post();
     EXPECT_EQ(OtherConnection().Value("SELECT LABEL FROM NUMS WHERE N = 1"), "x");
