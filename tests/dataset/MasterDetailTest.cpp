@@ -40,6 +40,7 @@ TEST_F(MasterDetail, FieldListFollowsTheTableList)
     tables->Open();
     fields->Open();
     EXPECT_EQ(executions, 1);
+    EXPECT_EQ(fields->KeyColumns().size(), 2u) << "the key links name the server's relation, not the alias";
     EXPECT_EQ(Trim(fields->ParamByName("MLNK_RDB$RELATION_NAME_0").AsString()), "CUSTOMERS");
     EXPECT_EQ(Walk(*fields, "RDB$FIELD_NAME").front(), "CUST_ID");
     EXPECT_EQ(Walk(*fields, "RDB$FIELD_NAME").size(), 17u);
@@ -197,6 +198,47 @@ TEST_F(MasterDetail, DetailsHearChangesBeforeTheMastersControls)
     order.clear();
     master->Next();
     EXPECT_EQ(order, (std::vector<std::string>{"detail", "control"}));
+}
+
+} // namespace
+} // namespace varnel::dstest
+
+namespace varnel::dstest {
+namespace {
+
+varnel::test::DatabaseOptions Dialect1Options()
+{
+    varnel::test::DatabaseOptions o;
+    o.schema = "schema_dialect1.sql";
+    o.descriptions = "descriptions_dialect1.sql";
+    o.dialect = 1;
+    return o;
+}
+
+class Dialect1 : public DatasetTest {
+protected:
+    Dialect1() : DatasetTest(Dialect1Options()) {}
+};
+
+TEST_F(Dialect1, LinkNamesAndCalculatedDatesUpperCase)
+{
+    Exec("INSERT INTO ITEMS (ITEM_ID, TITLE) VALUES (1, 'one')");
+    Exec("INSERT INTO ITEMS (ITEM_ID, TITLE) VALUES (2, 'two')");
+    auto master = Query({"select item_id from items order by item_id"}, "Master");
+    TIB_DataSource ds;
+    ds.SetDataset(master.get());
+    auto detail = Query({"select title from items"}, "Detail");
+    detail->SetMasterSource(&ds);
+    detail->SetMasterLinks({"items.item_id=ITEMS.ITEM_ID"});
+    detail->SetCalculatedFields({"when DATE"});
+    master->Open();
+    detail->Open();
+    EXPECT_EQ(detail->MasterLinkParamName(0), "MLNK_ITEM_ID_0");
+    EXPECT_EQ(detail->ServerSQL(), JoinLines({"select title from items", "WHERE items.item_id=? /* MLNK_ITEM_ID_0 */ "}));
+    EXPECT_EQ(detail->FieldByName("TITLE").AsString(), "one");
+    EXPECT_EQ(detail->FieldByName("WHEN").DataType(), SQLTYPE_TIMESTAMP);
+    master->Next();
+    EXPECT_EQ(detail->FieldByName("title").AsString(), "two");
 }
 
 } // namespace
