@@ -678,7 +678,15 @@ void TIB_Dataset::SysTransactionGone()
 
 void TIB_Dataset::RegisterWithTransaction()
 {
-    TIB_Transaction* t = IB_Connection() ? EffectiveTransaction() : IB_Transaction();
+    // EffectiveTransaction registers the statement, which calls SysRegistered.
+    if (IB_Connection())
+        EffectiveTransaction();
+    else if (IB_Transaction())
+        SysRegistered(IB_Transaction());
+}
+
+void TIB_Dataset::SysRegistered(TIB_Transaction* t)
+{
     if (t == userOf_)
         return;
     const bool pending = NeedToPost();

@@ -325,6 +325,7 @@ protected:
     void SysDeallocate() override;
     void SysConnectionGone() override;
     void SysTransactionGone() override;
+    void SysRegistered(TIB_Transaction* t) override;
 
     // --- what the buffered dataset supplies ----------------------------------------------------------------------
     // Closes (edits posted, or cancelled with cancelEdit), buffer emptied.

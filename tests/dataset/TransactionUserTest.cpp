@@ -115,3 +115,27 @@ TEST_F(TransactionUser, TransactionOrConnectionGoingFirst)
 
 } // namespace
 } // namespace varnel::dstest
+
+namespace varnel::dstest {
+namespace {
+
+TEST_F(TransactionUser, AnotherTransactionTakesOverTheEdit)
+{
+    auto q = Numbers();
+    q->Open();
+    q->Edit();
+    auto second = std::make_unique<TIB_Transaction>(session_);
+    second->SetIB_Connection(conn_.get());
+    second->SetAutoCommit(true);
+    second->SetIsolation(TIB_Isolation::tiCommitted);
+    q->SetIB_Transaction(second.get());
+    EXPECT_EQ(tr_->PostPendingCount(), 0);
+    EXPECT_EQ(second->PostPendingCount(), 1);
+    tr_.reset(); // the first one goes: nothing of it is left in the dataset
+    q->Cancel();
+    EXPECT_EQ(second->PostPendingCount(), 0);
+    q.reset();
+}
+
+} // namespace
+} // namespace varnel::dstest
