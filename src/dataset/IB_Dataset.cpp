@@ -954,6 +954,17 @@ void TIB_Dataset::ParamsChanged()
 {
     if (!Active() || NeedToPost() || posting_ || ConnectionEnding())
         return;
+    // A master closed by the end of its transaction: this detail is closed
+    // by the same end, not opened again inside it.
+    if (userOf_) {
+        switch (userOf_->TransactionState()) {
+        case TIB_TransactionState::tsCommitPending:
+        case TIB_TransactionState::tsCommitRefreshPending:
+        case TIB_TransactionState::tsRollbackPending:
+        case TIB_TransactionState::tsRollbackRefreshPending: return;
+        default: break;
+        }
+    }
     if (callbackLevel_ > 0)
         abortRequested_ = true;
     SysReopen();
