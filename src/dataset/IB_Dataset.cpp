@@ -527,8 +527,7 @@ void TIB_Dataset::SysFinishRawSQL()
     std::string w = designedWhere;
     w = ProcessSQLWhereStrings(joinLinks_, w, true);
     w = ProcessSQLWhereStrings(leading_, w, true);
-    linksInSQL_ = MasterSource() != nullptr && !masterLinks_.empty();
-    if (linksInSQL_) {
+    if (MasterSource() != nullptr && !masterLinks_.empty()) {
         for (int i = static_cast<int>(masterLinks_.size()) - 1; i >= 0; --i) {
             const std::string detail = Trim(SplitNameValue(masterLinks_[static_cast<size_t>(i)]).name);
             if (detail.empty())
