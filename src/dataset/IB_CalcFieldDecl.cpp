@@ -5,6 +5,9 @@
 
 #include "dataset/IB_StringList.h"
 
+using varnel::db::Trim;
+using varnel::db::UpperCase;
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
@@ -33,7 +36,7 @@ std::pair<std::string, std::size_t> WordAfter(const std::string& s, std::size_t 
     std::size_t b = i;
     while (i < s.size() && IsWordChar(s[i]))
         ++i;
-    return {UpperText(s.substr(b, i - b)), i};
+    return {UpperCase(s.substr(b, i - b)), i};
 }
 
 // One part of a column name: a double-quoted part keeps its case in
@@ -48,14 +51,14 @@ std::string NormalizeNamePart(const std::string& part, int dialect)
             if (part[i] == '"' && i + 2 < part.size() && part[i + 1] == '"')
                 ++i;
         }
-        return dialect >= 3 ? inner : UpperText(inner);
+        return dialect >= 3 ? inner : UpperCase(inner);
     }
-    return UpperText(part);
+    return UpperCase(part);
 }
 
 bool ParseNumber(const std::string& text, int& out)
 {
-    const std::string t = TrimText(text);
+    const std::string t = Trim(text);
     if (t.empty() || t.size() > 5)
         return false;
     int v = 0;
@@ -133,7 +136,7 @@ TIB_CalcFieldDecl ParseCalcFieldDecl(const std::string& declaration, int dialect
     auto [word, afterWord] = WordAfter(s, i);
     if (word.empty())
         throw invalid();
-    const std::string tail = UpperText(s.substr(afterWord));
+    const std::string tail = UpperCase(s.substr(afterWord));
     d.nullable = !(tail.find("NOT ") != npos && tail.find(" NULL") != npos);
 
     bool bad = false;

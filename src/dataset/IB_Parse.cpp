@@ -3,6 +3,11 @@
 #include <initializer_list>
 #include <string_view>
 
+using varnel::db::JoinLines;
+using varnel::db::SameText;
+using varnel::db::Trim;
+using varnel::db::UpperCase;
+
 namespace {
 
 constexpr std::size_t npos = std::string::npos;
@@ -154,7 +159,7 @@ SQLClause MakeClause(const std::string& s, std::size_t start, std::size_t end)
     SQLClause c;
     c.start = start;
     c.end = end;
-    c.text = TrimText(s.substr(start, end - start));
+    c.text = Trim(s.substr(start, end - start));
     return c;
 }
 
@@ -181,8 +186,8 @@ bool ContainsText(const std::string& s, std::string_view part)
 
 bool NeedsWrapping(const std::string& rest, const std::string& c)
 {
-    return ContainsText(rest, "//") || ContainsText(c, "//") || ContainsText(UpperText(rest), "OR") ||
-           ContainsText(UpperText(c), "OR");
+    return ContainsText(rest, "//") || ContainsText(c, "//") || ContainsText(UpperCase(rest), "OR") ||
+           ContainsText(UpperCase(c), "OR");
 }
 
 // Copies the text with every comment replaced by one blank; literals and
@@ -355,7 +360,7 @@ std::size_t SQLInsertionPoint(SQLSection section, const std::string& sql)
 
 std::string SetSQLClause(SQLSection section, const std::string& sql, const std::string& clause)
 {
-    const std::string newClause = TrimText(clause);
+    const std::string newClause = Trim(clause);
     SQLClause c = GetSQLClause(section, sql);
     std::size_t s;
     std::size_t e;
@@ -367,13 +372,13 @@ std::string SetSQLClause(SQLSection section, const std::string& sql, const std::
             return sql;
         s = e = SQLInsertionPoint(section, sql);
     }
-    std::string r = TrimText(sql.substr(0, s));
+    std::string r = Trim(sql.substr(0, s));
     r += CRLF;
     if (!newClause.empty()) {
         r += newClause;
         r += CRLF;
     }
-    r += TrimText(sql.substr(e));
+    r += Trim(sql.substr(e));
     return r;
 }
 
@@ -391,10 +396,10 @@ std::string SetSQLForUpdate(const std::string& sql, const std::string& clause) {
 
 std::string AddWhereClause(const std::string& where, const std::string& condition)
 {
-    const std::string c = TrimText(condition);
+    const std::string c = Trim(condition);
     if (c.empty())
         return where;
-    const std::string w = TrimText(where);
+    const std::string w = Trim(where);
     if (w.empty())
         return "WHERE " + c;
     const std::string rest = w.size() > 6 ? w.substr(6) : std::string();
@@ -405,13 +410,13 @@ std::string AddWhereClause(const std::string& where, const std::string& conditio
 
 std::string AddWhereClauseHigh(const std::string& where, const std::string& condition)
 {
-    const std::string c = TrimText(condition);
+    const std::string c = Trim(condition);
     if (c.empty())
         return where;
-    const std::string w = TrimText(where);
+    const std::string w = Trim(where);
     if (w.empty())
         return "WHERE " + c;
-    const std::string rest = TrimText(w.size() > 6 ? w.substr(6) : std::string());
+    const std::string rest = Trim(w.size() > 6 ? w.substr(6) : std::string());
     if (!NeedsWrapping(rest, c))
         return "WHERE " + c + "\r\n  AND " + rest;
     return "WHERE ( " + c + " ) \r\n  AND  ( " + rest + "\r\n)";
@@ -424,7 +429,7 @@ std::string ProcessSQLWhereStrings(const IB_StringList& list, const std::string&
     int depth = 0;
     bool pending = false;
     for (const auto& line : list) {
-        std::string entry = TrimText(line);
+        std::string entry = Trim(line);
         if (entry.empty())
             continue;
         if (entry == "(") {
@@ -438,7 +443,7 @@ std::string ProcessSQLWhereStrings(const IB_StringList& list, const std::string&
             pending = true;
         } else if (depth > 0) {
             if (SameText(entry, "AND") || SameText(entry, "OR")) {
-                entry = " " + UpperText(entry) + " ";
+                entry = " " + UpperCase(entry) + " ";
                 pending = false;
             } else if (pending) {
                 entry = " AND " + entry;
@@ -456,14 +461,8 @@ std::string ProcessSQLWhereStrings(const IB_StringList& list, const std::string&
         }
     }
     if (depth != 0)
-        throw EIB_ParseError("Invalid syntax: extra or missing parenthesis:\r\n" + JoinLinesText(list));
+        throw varnel::db::EIB_Error("Invalid syntax: extra or missing parenthesis:\r\n" + JoinLines(list));
     return result;
-}
-
-std::size_t getLitSafePos(char ch, const std::string& text, std::size_t from)
-{
-    std::size_t p = FindOutsideQuotes(text, ch, from > 0 ? from - 1 : 0);
-    return p == npos ? 0 : p + 1;
 }
 
 // ---------------------------------------------------------------- ordering
@@ -478,17 +477,17 @@ std::string GetOrderingSQL(const IB_StringList& orderingItems, int itemNo)
     const std::string value = SplitNameValue(orderingItems[static_cast<std::size_t>(n - 1)]).value;
     const std::size_t p = FindOutsideQuotes(value, ';');
     if (itemNo > 0)
-        return TrimText(p == npos ? value : value.substr(0, p));
+        return Trim(p == npos ? value : value.substr(0, p));
     if (p == npos)
         return {};
-    return TrimText(value.substr(p + 1));
+    return Trim(value.substr(p + 1));
 }
 
 std::string StripOrderByKeywords(const std::string& orderSection)
 {
-    std::string o = TrimText(orderSection);
-    o = TrimText(o.size() > 5 ? o.substr(5) : std::string());
-    o = TrimText(o.size() > 2 ? o.substr(2) : std::string());
+    std::string o = Trim(orderSection);
+    o = Trim(o.size() > 5 ? o.substr(5) : std::string());
+    o = Trim(o.size() > 2 ? o.substr(2) : std::string());
     return o;
 }
 
@@ -515,17 +514,17 @@ OrderByRewrite RewriteOrderBy(const std::string& text, const NocaseLookup& nocas
     for (char& c : o)
         if (static_cast<unsigned char>(c) < ' ')
             c = ' ';
-    o = TrimText(o);
+    o = Trim(o);
     while (!o.empty() && o.back() == ';') {
         o.pop_back();
-        o = TrimText(o);
+        o = Trim(o);
     }
 
     OrderByRewrite r;
     if (o.empty())
         return r;
     for (const auto& raw : SplitOrderColumns(o)) {
-        std::string part = TrimText(raw);
+        std::string part = Trim(raw);
         std::string nulls;
         std::size_t k = FindWordAfterFirst(part, "NULLS");
         if (k != npos) {
@@ -551,12 +550,12 @@ OrderByRewrite RewriteOrderBy(const std::string& text, const NocaseLookup& nocas
             part = part.substr(0, k);
             descending = true;
         }
-        std::string column = TrimText(part);
+        std::string column = Trim(part);
         if (column.empty())
             continue;
         if (nocase) {
             if (auto replacement = nocase(column)) {
-                std::string rep = TrimText(*replacement);
+                std::string rep = Trim(*replacement);
                 if (!rep.empty())
                     column = rep;
             }
@@ -574,7 +573,7 @@ OrderByRewrite RewriteOrderBy(const std::string& text, const NocaseLookup& nocas
 int OrderingLinkItemNo(const std::string& linkValue)
 {
     int n = -1;
-    if (ParseCount(TrimText(linkValue), n))
+    if (ParseCount(Trim(linkValue), n))
         return n;
     if (auto item = LinkParam(linkValue, "ITEM"); item && ParseCount(*item, n))
         return n;
@@ -589,7 +588,7 @@ std::optional<std::string> OrderingLinkColumn(const IB_StringList& orderingLinks
     for (const auto& line : orderingLinks) {
         IB_NameValue nv = SplitNameValue(line);
         if (nv.hasValue && OrderingLinkItemNo(nv.value) == n)
-            return TrimText(nv.name);
+            return Trim(nv.name);
     }
     return std::nullopt;
 }

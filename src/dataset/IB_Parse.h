@@ -16,18 +16,11 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "dataset/IB_StringList.h"
-
-// Raised for a where-condition list with unbalanced "(" / ")" entries. The
-// dataset layer reports it as its EIB_Error.
-class EIB_ParseError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+#include "db/IB_Error.h"
 
 // The nine clause sections in their numbering (1 to 9).
 enum class SQLSection {
@@ -112,13 +105,11 @@ std::string AddWhereClauseHigh(const std::string& where, const std::string& cond
 // members are ANDed unless an entry "AND" or "OR" stands between them.
 // inFront selects AddWhereClauseHigh (each condition put first) instead of
 // AddWhereClause. Blank entries are ignored. Unbalanced brackets (a ")"
-// without its "(", or a "(" left open) raise EIB_ParseError
-// "Invalid syntax: extra or missing parenthesis:\r\n" + JoinLinesText(list).
+// without its "(", or a "(" left open) raise varnel::db::EIB_Error
+// "Invalid syntax: extra or missing parenthesis:\r\n" + JoinLines(list).
 std::string ProcessSQLWhereStrings(const IB_StringList& list, const std::string& where, bool inFront);
 
-// 1-based position of `ch` at or after the 1-based position `from`, outside
-// double-quoted identifiers; 0 if none.
-std::size_t getLitSafePos(char ch, const std::string& text, std::size_t from = 1);
+// getLitSafePos (1-based position outside double quotes) is db/IB_Markers.h's.
 
 // The order text of an ordering item. orderingItems holds
 // NAME=ASCENDING[;DESCENDING] lines (the ";" outside double quotes).

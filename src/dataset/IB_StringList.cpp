@@ -1,32 +1,16 @@
 #include "dataset/IB_StringList.h"
 
+using varnel::db::SameText;
+using varnel::db::Trim;
+using varnel::db::UpperCase;
+
 namespace {
-
-char UpperChar(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsBlank(char c)
-{
-    return static_cast<unsigned char>(c) <= ' ';
-}
 
 // One name part for comparison: trimmed, one pair of enclosing double quotes
 // removed with doubled quotes undone, upper-cased.
 std::string ComparablePart(const std::string& part)
 {
-    std::string p = TrimText(part);
-    if (p.size() >= 2 && p.front() == '"' && p.back() == '"') {
-        std::string inner;
-        for (std::size_t i = 1; i + 1 < p.size(); ++i) {
-            inner += p[i];
-            if (p[i] == '"' && i + 2 < p.size() && p[i + 1] == '"')
-                ++i;
-        }
-        p = inner;
-    }
-    return UpperText(p);
+    return UpperCase(varnel::db::Unquote(Trim(part)));
 }
 
 // Splits at every `sep` outside double quotes, parts as written.
@@ -47,81 +31,12 @@ IB_StringList SplitOutsideQuotes(const std::string& text, char sep)
 
 } // namespace
 
-std::string TrimText(const std::string& text)
-{
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && IsBlank(text[b]))
-        ++b;
-    while (e > b && IsBlank(text[e - 1]))
-        --e;
-    return text.substr(b, e - b);
-}
-
-std::string UpperText(const std::string& text)
-{
-    std::string r = text;
-    for (char& c : r)
-        c = UpperChar(c);
-    return r;
-}
-
-bool SameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperChar(a[i]) != UpperChar(b[i]))
-            return false;
-    return true;
-}
-
-IB_StringList SplitLinesText(const std::string& text)
-{
-    IB_StringList lines;
-    std::string cur;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(cur);
-            cur.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            ++i;
-            continue;
-        }
-        cur += c;
-        ++i;
-    }
-    if (!cur.empty())
-        lines.push_back(cur);
-    return lines;
-}
-
-std::string JoinLinesText(const IB_StringList& lines)
-{
-    std::string r;
-    for (const auto& l : lines) {
-        r += l;
-        r += "\r\n";
-    }
-    return r;
-}
-
 std::size_t FindOutsideQuotes(const std::string& text, char ch, std::size_t from)
 {
-    bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (c == '"' && ch != '"') {
-            quoted = !quoted;
-            continue;
-        }
-        if (!quoted && c == ch && i >= from)
-            return i;
-    }
-    return std::string::npos;
+    if (from >= text.size())
+        return std::string::npos;
+    const int p = varnel::db::getLitSafePos(ch, text, static_cast<int>(from) + 1);
+    return p == 0 ? std::string::npos : static_cast<std::size_t>(p - 1);
 }
 
 IB_NameValue SplitNameValue(const std::string& line)
@@ -156,9 +71,9 @@ struct ComparableName {
 
 ComparableName MakeComparable(const std::string& name)
 {
-    auto [rel, col] = SplitQualifiedName(TrimText(name));
+    auto [rel, col] = SplitQualifiedName(Trim(name));
     ComparableName c;
-    c.qualified = FindOutsideQuotes(TrimText(name), '.') != std::string::npos;
+    c.qualified = FindOutsideQuotes(Trim(name), '.') != std::string::npos;
     c.relation = ComparablePart(rel);
     c.column = ComparablePart(col);
     return c;
@@ -219,7 +134,7 @@ IB_StringList SplitLinkParams(const std::string& value)
 {
     IB_StringList params;
     for (const auto& p : SplitOutsideQuotes(value, ';')) {
-        std::string t = TrimText(p);
+        std::string t = Trim(p);
         if (!t.empty())
             params.push_back(t);
     }
@@ -228,30 +143,30 @@ IB_StringList SplitLinkParams(const std::string& value)
 
 std::optional<std::string> LinkParam(const std::string& value, const std::string& param)
 {
-    const std::string wanted = TrimText(param);
+    const std::string wanted = Trim(param);
     for (const auto& p : SplitLinkParams(value)) {
         IB_NameValue nv = SplitNameValue(p);
-        if (SameText(TrimText(nv.name), wanted))
-            return TrimText(nv.value);
+        if (SameText(Trim(nv.name), wanted))
+            return Trim(nv.value);
     }
     return std::nullopt;
 }
 
 std::string SetLinkParam(const std::string& value, const std::string& param, const std::string& text)
 {
-    const std::string wanted = TrimText(param);
+    const std::string wanted = Trim(param);
     IB_StringList parts = SplitOutsideQuotes(value, ';');
     bool done = false;
     for (auto& p : parts) {
         IB_NameValue nv = SplitNameValue(p);
-        if (!done && SameText(TrimText(nv.name), wanted)) {
-            p = TrimText(nv.name) + "=" + text;
+        if (!done && SameText(Trim(nv.name), wanted)) {
+            p = Trim(nv.name) + "=" + text;
             done = true;
         }
     }
     std::string r;
     for (const auto& p : parts) {
-        if (TrimText(p).empty())
+        if (Trim(p).empty())
             continue;
         if (!r.empty())
             r += ';';

@@ -13,31 +13,23 @@
 //
 // Text is ISO-8859-1 bytes; case folding is ASCII only. All functions are
 // pure and own nothing.
+#include "db/IB_Markers.h"
+#include "db/IB_Text.h"
+
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-using IB_StringList = std::vector<std::string>;
+using IB_StringList = varnel::db::TIB_StringList;
 
-// Removes the characters up to and including space (all control
-// characters among them) at both ends.
-std::string TrimText(const std::string& text);
-// ASCII upper case.
-std::string UpperText(const std::string& text);
-// Equal ignoring ASCII case.
-bool SameText(const std::string& a, const std::string& b);
-
-// The lines of a text: split at CR LF, LF or a lone CR; a line break at the
-// very end makes no empty last line.
-IB_StringList SplitLinesText(const std::string& text);
-// The text of a list: every line followed by CR LF, the last one included.
-std::string JoinLinesText(const IB_StringList& lines);
+// Trimming, case and line helpers are the client layer's (db/IB_Text.h):
+// Trim, UpperCase, SameText, SplitLines, JoinLines.
 
 // 0-based position of the first `ch` at or after `from` that lies outside
 // double-quoted identifiers (the quote state is taken from the start of the
-// text); npos when there is none.
+// text); npos when there is none. The 0-based form of getLitSafePos.
 std::size_t FindOutsideQuotes(const std::string& text, char ch, std::size_t from = 0);
 
 // One line split at its first "=" outside double quotes, both parts exactly

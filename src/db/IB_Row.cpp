@@ -60,6 +60,7 @@ TIB_Row::~TIB_Row() = default;
 
 void TIB_Row::Reset()
 {
+    ++generation_;
     columns_.clear();
     bySQLNo_.clear();
     relations_.clear();

@@ -13,6 +13,7 @@
 #include "db/IB_Column.h"
 #include "db/IB_Session.h"
 
+#include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
@@ -51,6 +52,9 @@ public:
                const TIB_RowOptions& options);
     // Empties the row.
     void Reset();
+    // Grows with every Build and Reset: pointers into the row's columns and
+    // buffers taken at one generation are void at the next.
+    std::uint64_t Generation() const { return generation_; }
 
     // Columns in row order (an input row keeps "MLNK_" and "QBE_"
     // parameters at the end).
@@ -143,6 +147,7 @@ private:
     mutable std::list<std::shared_ptr<TIB_BlobNode>> blobCache_;
     mutable int lastHit_ = -1;
     bool propagating_ = false;
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace varnel::db

@@ -171,6 +171,8 @@ void TIB_Statement::Register(TIB_Transaction* t)
     registered_ = t;
     if (t)
         t->AddStatement(this);
+    if (!Destroying())
+        SysRegistered(t);
 }
 
 TIB_Transaction* TIB_Statement::EffectiveTransaction()
@@ -200,6 +202,14 @@ void TIB_Statement::SetSQL(const TIB_StringList& lines)
         return;
     if (prepared_ && !preparing_)
         Unprepare();
+    sql_ = lines;
+    InvalidateSQL();
+}
+
+void TIB_Statement::ReplaceSQL(const TIB_StringList& lines)
+{
+    if (lines == sql_)
+        return;
     sql_ = lines;
     InvalidateSQL();
 }
@@ -457,6 +467,8 @@ void TIB_Statement::ServerPrepare(bool wasPrepared)
         Session().SetERRCODE(0);
         Session().HandleException(this);
     }
+    if (!Destroying())
+        SysAfterPrepare();
 }
 
 void TIB_Statement::Unprepare()
@@ -464,6 +476,10 @@ void TIB_Statement::Unprepare()
     if (!prepared_)
         return;
     TIB_BusyScope busy(Session());
+    if (!Destroying())
+        SysBeforeUnprepare();
+    if (!prepared_)
+        return;
     if (cursorOpen_)
         CloseCursorQuietly();
     if (BeforeUnprepare && !Destroying())
@@ -786,10 +802,12 @@ void TIB_Statement::DoExecute()
     }
     params_.ConfirmBlobWrites();
     if (activate && t->Started())
-        t->Activate();
+        SysActivate(*t);
     if (AfterExecute && !Destroying())
         AfterExecute(*this);
 }
+
+void TIB_Statement::SysActivate(TIB_Transaction& t) { t.Activate(); }
 
 void TIB_Statement::SysExecSelect()
 {
@@ -851,19 +869,23 @@ void TIB_Statement::SysOpenCursor()
     t->AdjustOpenCursors(+1);
 }
 
-bool TIB_Statement::SysFetchRow()
+bool TIB_Statement::SysFetchRow() { return SysFetchRowInto(fields_); }
+
+bool TIB_Statement::SysFetchRowInto(TIB_Row& row)
 {
     // After the end of data the server refuses further fetches.
     if (fieldCount_ == 0 || !cursorOpen_ || cursorAtEnd_)
         return false;
+    if (row.ServerCount() != fieldCount_)
+        throw EIB_StatementError("Fetch row does not match the statement's columns");
     const auto& api = detail::Api();
     ISC_STATUS* st = reinterpret_cast<ISC_STATUS*>(Session().StatusVector());
     long rc = api.dll_dsql_fetch(st, &handle_, static_cast<unsigned short>(dialect_),
-                                 static_cast<XSQLDA*>(fields_.SQLDA()));
+                                 static_cast<XSQLDA*>(row.SQLDA()));
     if (rc == 0) {
         // The server fills the server columns only.
-        for (int i = 0; i < fields_.ColumnCount(); ++i) {
-            TIB_Column& c = fields_.Columns(i);
+        for (int i = 0; i < row.ColumnCount(); ++i) {
+            TIB_Column& c = row.Columns(i);
             if (c.IsCalculated()) {
                 c.SetIndicator(-1);
                 c.Blank();

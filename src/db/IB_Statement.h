@@ -144,6 +144,15 @@ protected:
     // after an unprepare emptied them.
     virtual void SysPrepared() {}
     virtual void SysUnprepared() {}
+    // After a successful prepare has finished (parameters restored,
+    // AfterPrepare fired): a dataset announces its new layout here.
+    virtual void SysAfterPrepare() {}
+    // At the start of an unprepare of a prepared statement, before its
+    // cursor is closed and its rows emptied: a dataset closes itself.
+    virtual void SysBeforeUnprepare() {}
+    // Replaces the SQL lines without unpreparing; the next use prepares
+    // again (a dataset's WHERE or ORDER section writes).
+    void ReplaceSQL(const TIB_StringList& lines);
     // Right before the server execute (after BeforeExecute): a detail
     // dataset copies its master's values into its link parameters here.
     virtual void SysBeforeExecute() {}
@@ -157,17 +166,29 @@ protected:
     virtual void SysOpenCursor();
     virtual bool SysFetchRow();
     virtual void SysCloseCursor();
+    // Fetches the next row into `row` instead of Fields: a row built with
+    // the same column definitions as Fields (a dataset's fetch row), whose
+    // calculated columns are null afterwards.
+    bool SysFetchRowInto(TIB_Row& row);
     // Column change notifications from Params and Fields. The first runs
     // before a value is stored and may veto by raising (nothing changed);
     // the second runs after it was stored and may veto by raising (the old
     // bytes are put back).
     virtual void SysBeforeColumnChange(TIB_Row& row, TIB_Column& column) {}
     virtual void SysColumnChanged(TIB_Row& row, TIB_Column& column) {}
+    // After a data-changing statement executed: with AutoCommit this
+    // commits it (TIB_Transaction::Activate). A dataset's update statement
+    // activates only once it has checked the rows it touched.
+    virtual void SysActivate(TIB_Transaction& t);
     // Called by the connection before it disconnects: close, unprepare,
     // give the handle back. A dataset closes (cancelling edits) first.
     virtual void SysDeallocate();
     // Releases the server resources: unprepare and give the handle back.
     void ReleaseServerResources();
+    // The statement now belongs to transaction t (or to none): it is in
+    // t's list of statements, so t's destruction calls SysTransactionGone.
+    // A dataset moves its registration as t's user here.
+    virtual void SysRegistered(TIB_Transaction* t) {}
     // The connection or transaction is going away.
     virtual void SysConnectionGone();
     virtual void SysTransactionGone();

@@ -4,6 +4,9 @@
 
 #include "dataset/IB_Parse.h"
 
+using varnel::db::Trim;
+using varnel::db::JoinLines;
+
 namespace {
 
 // What one assembly of a SELECT dataset feeds into the where and ordering
@@ -23,7 +26,7 @@ struct AssemblyInput {
 // the ORDER section rebuilt from the ordering text.
 std::string AssembleWhereAndOrder(const AssemblyInput& in)
 {
-    std::string text = JoinLinesText(in.sql);
+    std::string text = JoinLines(in.sql);
     const std::string designedWhere = GetSQLWhere(text).text;
     std::string w = designedWhere;
     w = ProcessSQLWhereStrings(in.leading, w, true);
@@ -31,7 +34,7 @@ std::string AssembleWhereAndOrder(const AssemblyInput& in)
         w = AddWhereClauseHigh(w, *it);
     w = ProcessSQLWhereStrings(in.where, w, false);
     w = ProcessSQLWhereStrings(in.trailing, w, false);
-    if (TrimText(w) != TrimText(designedWhere))
+    if (Trim(w) != Trim(designedWhere))
         text = SetSQLWhere(text, w);
 
     OrderByRewrite order = RewriteOrderBy(OrderingText(in.orderingItems, in.orderingItemNo, text));
@@ -121,7 +124,7 @@ class Assembly : public ::testing::TestWithParam<AssemblyCase> {};
 TEST_P(Assembly, GivesExactServerText)
 {
     const AssemblyCase& c = GetParam();
-    EXPECT_EQ(ConvertLinkMarkers(AssembleWhereAndOrder(c.input)), JoinLinesText(c.serverLines));
+    EXPECT_EQ(ConvertLinkMarkers(AssembleWhereAndOrder(c.input)), JoinLines(c.serverLines));
 }
 
 const AssemblyCase kAssemblyCases[] = {
@@ -181,7 +184,7 @@ TEST(Assembly, LinkConditionBeforeMarkerConversion)
 {
     AssemblyInput in{kFieldSQL, {}, {"RDB$RELATION_NAME=?MLNK_RDB$RELATION_NAME_0"}, {}, {}, {}, 0};
     EXPECT_EQ(AssembleWhereAndOrder(in),
-              JoinLinesText(Concat(Head(kFieldSQL, 15), {"WHERE RDB$RELATION_NAME=?MLNK_RDB$RELATION_NAME_0",
+              JoinLines(Concat(Head(kFieldSQL, 15), {"WHERE RDB$RELATION_NAME=?MLNK_RDB$RELATION_NAME_0",
                                                          "ORDER BY RDB$FIELD_POSITION ASC"})));
 }
 

@@ -3,6 +3,8 @@
 
 #include "dataset/IB_Parse.h"
 
+using varnel::db::Trim;
+
 namespace {
 
 // The designed field list of a table: its FROM clause runs over two LEFT
@@ -43,7 +45,7 @@ TEST_P(ClauseLocation, FindsClauseText)
     if (clause.found()) {
         ASSERT_LE(clause.start, clause.end);
         ASSERT_LE(clause.end, c.sql.size());
-        EXPECT_EQ(TrimText(c.sql.substr(clause.start, clause.end - clause.start)), c.expected);
+        EXPECT_EQ(Trim(c.sql.substr(clause.start, clause.end - clause.start)), c.expected);
         // The keyword-specific getter agrees with the numbered one.
         EXPECT_EQ(GetSQLClauses(c.sql)[static_cast<int>(c.section) - 1].start, clause.start);
     } else {

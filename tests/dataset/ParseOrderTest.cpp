@@ -5,6 +5,8 @@
 
 #include "dataset/IB_Parse.h"
 
+using varnel::db::getLitSafePos;
+
 namespace {
 
 const IB_StringList kTableItems = {"RDB$RELATION_NAME=RDB$RELATION_NAME ASC; RDB$RELATION_NAME DESC"};
@@ -76,12 +78,12 @@ TEST(OrderingLinks, ItemNumbersAndColumn)
 
 TEST(LiteralSafePosition, OutsideDoubleQuotesOneBased)
 {
-    EXPECT_EQ(getLitSafePos(';', "A;B"), 2u);
-    EXPECT_EQ(getLitSafePos(';', "\"A;B\";C"), 6u);
-    EXPECT_EQ(getLitSafePos(';', "A;B;C", 3), 4u);
-    EXPECT_EQ(getLitSafePos(';', "A;B;C", 2), 2u);
-    EXPECT_EQ(getLitSafePos(';', "\"A;B\""), 0u);
-    EXPECT_EQ(getLitSafePos('=', "ABC"), 0u);
+    EXPECT_EQ(getLitSafePos(';', "A;B"), 2);
+    EXPECT_EQ(getLitSafePos(';', "\"A;B\";C"), 6);
+    EXPECT_EQ(getLitSafePos(';', "A;B;C", 3), 4);
+    EXPECT_EQ(getLitSafePos(';', "A;B;C", 2), 2);
+    EXPECT_EQ(getLitSafePos(';', "\"A;B\""), 0);
+    EXPECT_EQ(getLitSafePos('=', "ABC"), 0);
 }
 
 // ------------------------------------------------------------ ORDER BY

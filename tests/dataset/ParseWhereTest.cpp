@@ -130,7 +130,7 @@ TEST_P(UnbalancedConditionList, RaisesWithListText)
         try {
             ProcessSQLWhereStrings(list, "WHERE X = 1", inFront);
             ADD_FAILURE() << "no exception";
-        } catch (const EIB_ParseError& e) {
+        } catch (const varnel::db::EIB_Error& e) {
             EXPECT_EQ(std::string(e.what()), "Invalid syntax: extra or missing parenthesis:\r\n" + text);
         }
     }

@@ -3,23 +3,28 @@
 
 #include "dataset/IB_StringList.h"
 
+using varnel::db::Trim;
+using varnel::db::UpperCase;
+using varnel::db::SplitLines;
+using varnel::db::JoinLines;
+
 namespace {
 
 TEST(StringListText, TrimOnlyBlanksAndControls)
 {
-    EXPECT_EQ(TrimText(" \t\r\n A B \x01\r\n"), "A B");
-    EXPECT_EQ(TrimText("\xA0X\xA0"), "\xA0X\xA0");
-    EXPECT_EQ(TrimText("   "), "");
-    EXPECT_EQ(UpperText("rdb$é_x"), "RDB$é_X");
+    EXPECT_EQ(Trim(" \t\r\n A B \x01\r\n"), "A B");
+    EXPECT_EQ(Trim("\xA0X\xA0"), "\xA0X\xA0");
+    EXPECT_EQ(Trim("   "), "");
+    EXPECT_EQ(UpperCase("rdb$é_x"), "RDB$é_X");
 }
 
 TEST(StringListText, LinesSplitAndJoined)
 {
-    EXPECT_EQ(SplitLinesText("A\r\nB\nC\rD"), (IB_StringList{"A", "B", "C", "D"}));
-    EXPECT_EQ(SplitLinesText("A\r\n\r\nB\r\n"), (IB_StringList{"A", "", "B"}));
-    EXPECT_EQ(SplitLinesText(""), IB_StringList{});
-    EXPECT_EQ(JoinLinesText({"A", "", "B"}), "A\r\n\r\nB\r\n");
-    EXPECT_EQ(JoinLinesText({}), "");
+    EXPECT_EQ(SplitLines("A\r\nB\nC\rD"), (IB_StringList{"A", "B", "C", "D"}));
+    EXPECT_EQ(SplitLines("A\r\n\r\nB\r\n"), (IB_StringList{"A", "", "B"}));
+    EXPECT_EQ(SplitLines(""), IB_StringList{});
+    EXPECT_EQ(JoinLines({"A", "", "B"}), "A\r\n\r\nB\r\n");
+    EXPECT_EQ(JoinLines({}), "");
 }
 
 TEST(StringListText, NameValueSplitOutsideQuotes)
