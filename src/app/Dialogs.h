@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace varnel::db {
+class TIB_Connection;
+}
+
 enum class TFileDialogKind { Open, Save };
 
 struct TFileFilter {
@@ -40,6 +44,9 @@ public:
                                   TMsgIcon icon) = 0;
     // The application's top-level error display: shows the message.
     virtual void ShowError(const std::string& message) = 0;
+    // The login prompt of the connection (TdlgLogin): OK writes the user's
+    // entries into the connection and returns true; Cancel returns false.
+    virtual bool Login(varnel::db::TIB_Connection& connection) = 0;
 };
 
 // The designed dialogs of the main window.

@@ -8,7 +8,13 @@
 #include "app/SettingsBinding.h"
 #include "app/UserStore.h"
 
+#include "db/IB_Connection.h"
+#include "db/IB_Error.h"
+#include "db/IB_Session.h"
+#include "db/IB_Transaction.h"
+
 #include <QAction>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -27,9 +33,15 @@ TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
       XMLSaveDialog(MakeXMLSaveDialog()),
       DescriptionExportDialog(MakeDescriptionExportDialog()),
       FDialogs(dialogs),
-      FLoginParams(login ? std::move(login) : std::make_unique<TStoredLoginParams>()),
+      FSession(varnel::db::TIB_Session::Default()),
+      FOwner(std::make_unique<varnel::db::TIB_Owner>()),
+      IB_Connection(std::make_unique<varnel::db::TIB_Connection>(FSession)),
+      IB_Transaction(std::make_unique<varnel::db::TIB_Transaction>(FSession)),
+      FLoginParams(login ? std::move(login)
+                         : std::make_unique<TLoginParamsOf<varnel::db::TIB_Connection>>(*IB_Connection)),
       FListOrdering(ordering ? std::move(ordering) : std::make_unique<TStoredListOrdering>())
 {
+    SetUpConnection();
     FUi = BuildMainFormLayout(*this);
     FBinding = std::make_unique<TSettingsBinding>(*this, *FLoginParams, *FListOrdering, SaveDialog);
     for (const SettingInfo& info : SettingsTable())
@@ -38,7 +50,39 @@ TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
     StartUp();
 }
 
-TMainForm::~TMainForm() { ShutDown(); }
+TMainForm::~TMainForm()
+{
+    ShutDown();
+    FSession->OnShowException = nullptr;
+    FSession->OnLoginPrompt = nullptr;
+    FSession->OnProcessMessages = nullptr;
+}
+
+void TMainForm::SetUpConnection()
+{
+    using namespace varnel::db;
+    FOwner->Name = "MainForm";
+    FOwner->ClassName = "TMainForm";
+    IB_Connection->SetName("IB_Connection");
+    IB_Connection->SetOwner(FOwner.get());
+    IB_Connection->SetLoginPrompt(true);
+    IB_Connection->SetLoginCaption("Database Login");
+    // The path entry is a placeholder: the path field replaces it at every
+    // connect.
+    IB_Connection->SetParams({"CHARACTER SET=ISO8859_1", "SQL DIALECT=3", "USER NAME=SYSDBA", "PROTOCOL=TCP/IP",
+                              "SERVER=local", "PATH=varnel.fdb"});
+    IB_Transaction->SetName("IB_Transaction");
+    IB_Transaction->SetOwner(FOwner.get());
+    IB_Transaction->SetIB_Connection(IB_Connection.get());
+    IB_Transaction->SetAutoCommit(true);
+    IB_Transaction->SetIsolation(TIB_Isolation::tiCommitted);
+    IB_Connection->SetDefaultTransaction(IB_Transaction.get());
+
+    // The login loop shows each failed attempt at once and asks again.
+    FSession->OnShowException = [this](const std::exception& e) { FDialogs.ShowError(e.what()); };
+    FSession->OnLoginPrompt = [this](TIB_Connection& connection) { return FDialogs.Login(connection); };
+    FSession->OnProcessMessages = [] { QCoreApplication::processEvents(); };
+}
 
 const SettingsAccessor& TMainForm::Settings() const { return *FBinding; }
 
@@ -46,6 +90,8 @@ void TMainForm::Guard(const std::function<void()>& handler)
 {
     try {
         handler();
+    } catch (const varnel::db::EIB_Abort&) {
+        // A cancelled login ends the command silently.
     } catch (const std::exception& e) {
         FDialogs.ShowError(e.what());
     }
@@ -90,6 +136,11 @@ void TMainForm::StartUp()
 
 void TMainForm::ShutDown() noexcept
 {
+    try {
+        IB_Connection->SetConnected(false);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "varnel: %s\n", e.what());
+    }
     try {
         WriteRememberedSettingsFile(FSettingsFile);
     } catch (const std::exception& e) {

@@ -23,10 +23,18 @@
 class SettingsAccessor;
 class TSettingsBinding;
 
+namespace varnel::db {
+class TIB_Connection;
+class TIB_Session;
+class TIB_Transaction;
+struct TIB_Owner;
+} // namespace varnel::db
+
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    // login / ordering: the seams; null gives the stored defaults.
+    // login / ordering: the seams; null login uses the window's connection,
+    // null ordering the stored defaults.
     explicit TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login = nullptr,
                        std::unique_ptr<TListOrdering> ordering = nullptr, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -39,6 +47,13 @@ public:
     // of each call (for the exporters and the catalogue).
     const SettingsAccessor& Settings() const;
     TLoginParams& LoginParams() { return *FLoginParams; }
+    // The window's connection and its auto-committing read-committed
+    // transaction.
+    varnel::db::TIB_Connection& Connection() { return *IB_Connection; }
+    varnel::db::TIB_Transaction& Transaction() { return *IB_Transaction; }
+    // The connected state as the Connect/Disconnect command keeps it
+    // (LoginButton.Tag): 1 after a successful Connect, else 0.
+    int ConnectedState() const { return FLoginButtonTag; }
     TListOrdering& ListOrdering() { return *FListOrdering; }
 
     // Settings file (load applies every value, then clears the changed flag,
@@ -85,7 +100,19 @@ private:
     // Re-filters the table lists after "Show system data" changed.
     void RefreshTableLists();
 
+    void SetUpConnection();
+    void Connect();
+    void Disconnect();
+    void SetExportButtonsEnabled(bool enabled);
+
     TDialogs& FDialogs;
+    // The session, connection and transaction come before the seams that
+    // forward to them.
+    std::shared_ptr<varnel::db::TIB_Session> FSession;
+    std::unique_ptr<varnel::db::TIB_Owner> FOwner;
+    std::unique_ptr<varnel::db::TIB_Connection> IB_Connection;
+    std::unique_ptr<varnel::db::TIB_Transaction> IB_Transaction;
+    int FLoginButtonTag = 0;
     std::unique_ptr<TLoginParams> FLoginParams;
     std::unique_ptr<TListOrdering> FListOrdering;
     TMainFormLayout FUi;

@@ -1,5 +1,8 @@
 // The command and event handlers of the main window.
 #include "app/MainForm.h"
+#include "app/WaitCursor.h"
+
+#include "db/IB_Connection.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -9,7 +12,41 @@ void TMainForm::DbPathEditChange() { FUi.LoginButton->setEnabled(!FUi.DbPathEdit
 
 void TMainForm::LoginButtonClick()
 {
-    // Connect and Disconnect come with the connection.
+    TWaitCursor wait;
+    if (FLoginButtonTag != 0)
+        Disconnect();
+    else
+        Connect();
+}
+
+void TMainForm::Connect()
+{
+    IB_Connection->SetConnected(false);
+    IB_Connection->SetDatabaseName(FUi.DbPathEdit->text().toLatin1().toStdString());
+    // Shows the login prompt; raises when the attach fails or the prompt
+    // was cancelled, leaving the window disconnected.
+    IB_Connection->SetConnected(true);
+    FUi.LoginButton->setText(QStringLiteral("Disconnect"));
+    FLoginButtonTag = 1;
+    SetExportButtonsEnabled(true);
+    FUi.DbPathEdit->setText(QString::fromLatin1(IB_Connection->DatabaseName()));
+    FUi.DbPathEdit->setEnabled(false);
+}
+
+void TMainForm::Disconnect()
+{
+    IB_Connection->SetConnected(false);
+    FUi.LoginButton->setText(QStringLiteral("Connect..."));
+    FLoginButtonTag = 0;
+    SetExportButtonsEnabled(false);
+    FUi.DbPathEdit->setEnabled(true);
+}
+
+void TMainForm::SetExportButtonsEnabled(bool enabled)
+{
+    FUi.HTMLExportButton->setEnabled(enabled);
+    FUi.XMLExportButton->setEnabled(enabled);
+    FUi.ScriptExportButton->setEnabled(enabled);
 }
 
 void TMainForm::SystemDataCheckBoxClick()

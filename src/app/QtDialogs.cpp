@@ -1,5 +1,7 @@
 #include "app/QtDialogs.h"
 
+#include "ui/dlgLogin.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -83,4 +85,9 @@ void TQtDialogs::ShowError(const std::string& message)
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Varnel"), QString::fromLatin1(message),
                     QMessageBox::Ok, FParent);
     box.exec();
+}
+
+bool TQtDialogs::Login(varnel::db::TIB_Connection& connection)
+{
+    return varnel::ui::TdlgLogin::Execute(connection, FParent);
 }

@@ -14,6 +14,7 @@ public:
     TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons,
                           TMsgIcon icon) override;
     void ShowError(const std::string& message) override;
+    bool Login(varnel::db::TIB_Connection& connection) override;
 
 private:
     QWidget* FParent;

@@ -1,19 +1,21 @@
 #include "guisupport/ScriptedDialogs.h"
 
+#include "db/IB_Connection.h"
+
 #include <gtest/gtest.h>
 
 namespace varnel::test {
 
 void ScriptedDialogs::AnswerFile(std::string fileName)
 {
-    FAnswers.push_back({Answer::Kind::File, true, std::move(fileName), TMsgResult::Ok});
+    FAnswers.push_back({Answer::Kind::File, true, std::move(fileName), TMsgResult::Ok, {}});
 }
 
-void ScriptedDialogs::CancelFile() { FAnswers.push_back({Answer::Kind::File, false, {}, TMsgResult::Cancel}); }
+void ScriptedDialogs::CancelFile() { FAnswers.push_back({Answer::Kind::File, false, {}, TMsgResult::Cancel, {}}); }
 
 void ScriptedDialogs::AnswerMessage(TMsgResult result)
 {
-    FAnswers.push_back({Answer::Kind::Message, true, {}, result});
+    FAnswers.push_back({Answer::Kind::Message, true, {}, result, {}});
 }
 
 bool ScriptedDialogs::Execute(TFileDialog& dialog)
@@ -44,5 +46,31 @@ TMsgResult ScriptedDialogs::MessageBox(const std::string& text, const std::strin
 }
 
 void ScriptedDialogs::ShowError(const std::string& message) { Errors.push_back(message); }
+
+void ScriptedDialogs::AnswerLogin(std::string user, std::string password)
+{
+    Answer a{Answer::Kind::Login, true, std::move(user), TMsgResult::Ok, {}};
+    a.Password = std::move(password);
+    FAnswers.push_back(std::move(a));
+}
+
+void ScriptedDialogs::CancelLogin() { FAnswers.push_back({Answer::Kind::Login, false, {}, TMsgResult::Cancel, {}}); }
+
+bool ScriptedDialogs::Login(varnel::db::TIB_Connection& connection)
+{
+    Logins.push_back(connection.Database());
+    if (FAnswers.empty() || FAnswers.front().What != Answer::Kind::Login) {
+        ADD_FAILURE() << "unexpected login prompt for " << connection.Database();
+        return false;
+    }
+    Answer a = FAnswers.front();
+    FAnswers.pop_front();
+    if (!a.Ok)
+        return false;
+    if (!a.FileName.empty())
+        connection.SetUsername(a.FileName);
+    connection.SetPassword(a.Password);
+    return true;
+}
 
 } // namespace varnel::test

@@ -19,6 +19,11 @@ public:
     void CancelFile();
     // The next message box is answered with this button.
     void AnswerMessage(TMsgResult result);
+    // The next login prompt is confirmed with this user name (empty keeps
+    // the connection's) and password.
+    void AnswerLogin(std::string user, std::string password);
+    // The next login prompt is cancelled.
+    void CancelLogin();
     // True when every queued answer was used.
     bool AllAnswered() const { return FAnswers.empty(); }
 
@@ -26,6 +31,7 @@ public:
     TMsgResult MessageBox(const std::string& text, const std::string& caption, TMsgButtons buttons,
                           TMsgIcon icon) override;
     void ShowError(const std::string& message) override;
+    bool Login(varnel::db::TIB_Connection& connection) override;
 
     struct ShownMessage {
         std::string Text;
@@ -36,13 +42,16 @@ public:
     std::vector<TFileDialog> FileDialogs; // as they were when shown
     std::vector<ShownMessage> Messages;
     std::vector<std::string> Errors;
+    // The database string each login prompt showed.
+    std::vector<std::string> Logins;
 
 private:
     struct Answer {
-        enum class Kind { File, Message } What;
+        enum class Kind { File, Message, Login } What;
         bool Ok = false;
-        std::string FileName;
+        std::string FileName; // the file name; for a login the user name
         TMsgResult Result = TMsgResult::Cancel;
+        std::string Password;
     };
     std::deque<Answer> FAnswers;
 };
