@@ -476,6 +476,23 @@ TEST_F(DescriptionLatin1, AccentedTextRoundTrips)
     EXPECT_EQ(OtherConnection("UTF8").Value(ColumnDescription("CUSTOMERS", "NAME")), Utf8(kText));
 }
 
+// A catalogue connected in UTF8: the inputs are declared in UTF8 and the
+// padded names still fit them.
+class DescriptionUtf8Connection : public DescriptionPost {
+protected:
+    DescriptionUtf8Connection() { connectionCharset_ = "UTF8"; }
+};
+
+TEST_F(DescriptionUtf8Connection, TextAndQuotedNamesRoundTrip)
+{
+    TIB_Query& q = Reach({"", K::TableColumn, "TableQuery", "RDB$RELATION_NAME", "odd names", "FieldQuery",
+                          "RDB$FIELD_NAME", "it's", ColumnDescription("odd names", "it's"), "", ""});
+    EXPECT_EQ(q.EditSQL(), TCatalogue::DescriptionEditSQL(K::TableColumn, true, 3, "UTF8"));
+    Describe(q, Utf8(kText));
+    EXPECT_EQ(OtherConnection().Value(ColumnDescription("odd names", "it's")), kText);
+    EXPECT_EQ(OtherConnection("UTF8").Value(ColumnDescription("odd names", "it's")), Utf8(kText));
+}
+
 // Dialect 1: the names go bare.
 class DescriptionDialect1 : public DescriptionPost, public ::testing::WithParamInterface<PostCase> {
 protected:

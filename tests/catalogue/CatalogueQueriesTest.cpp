@@ -466,6 +466,22 @@ TEST_F(CatalogueServerSQL, ToggleRefreshesTableAndFieldListsAndMarksTheExports)
     EXPECT_EQ(Walk(cat_->FieldQuery, "RDB$FIELD_NAME"), (Rows{"ORDER_ID", "CUST_ID", "AMOUNT", "NOTES"}));
 }
 
+TEST_F(CatalogueServerSQL, CloseExportQueriesClosesAllSixAndTheNextOpenStartsAtTheFirstRow)
+{
+    for (TIB_Query* q : {&cat_->TableExportQuery, &cat_->FieldExportQuery, &cat_->ViewExportQuery,
+                         &cat_->ViewFieldExportQuery, &cat_->ProcedureExportQuery, &cat_->ParamsExportQuery})
+        q->Open();
+    cat_->TableExportQuery.Last();
+    cat_->ProcedureExportQuery.Next();
+    cat_->CloseExportQueries();
+    for (TIB_Query* q : cat_->Queries())
+        EXPECT_FALSE(q->Active()) << q->Name();
+    cat_->TableExportQuery.Open();
+    cat_->FieldExportQuery.Open();
+    EXPECT_EQ(cat_->TableExportQuery.FieldByName("RDB$RELATION_NAME").AsString(), "CUSTOMERS");
+    EXPECT_EQ(cat_->FieldExportQuery.FieldByName("RDB$RELATION_NAME").AsString(), "CUSTOMERS");
+}
+
 TEST(CatalogueClosed, ToggleWhileDisconnectedChangesNothing)
 {
     auto session = TIB_Session::Default();

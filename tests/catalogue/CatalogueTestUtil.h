@@ -84,7 +84,7 @@ protected:
     void SetUp() override
     {
         session_ = TIB_Session::Default();
-        conn_ = MakeConnection(session_, db_.path(), "IB_Connection");
+        conn_ = MakeConnection(session_, db_.path(), "IB_Connection", connectionCharset_);
         tr_ = MakeTransaction(session_, *conn_, "IB_Transaction");
         conn_->SetDefaultTransaction(tr_.get());
         cat_ = std::make_unique<TCatalogue>(*conn_, *tr_, settings_);
@@ -118,6 +118,8 @@ protected:
     std::string Value(const std::string& sql) { return cattest::Value(*conn_, *tr_, sql); }
 
     varnel::test::TestDatabase db_;
+    // The character set of the catalogue's connection (set before SetUp).
+    std::string connectionCharset_ = "ISO8859_1";
     SettingsValues settings_;
     std::shared_ptr<TIB_Session> session_;
     std::unique_ptr<TIB_Connection> conn_;
