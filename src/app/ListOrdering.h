@@ -2,7 +2,7 @@
 // The sort order of the three object lists: the OrderingItemNo of the
 // table, procedure and view browse queries (1 by name ascending, -1
 // descending, 0 the server's order).
-#include <array>
+class TCatalogue;
 
 enum class TObjectList { Tables, Procedures, Views };
 
@@ -13,12 +13,15 @@ public:
     virtual void SetOrderingItemNo(TObjectList list, int value) = 0;
 };
 
-// Holds the three numbers until the lists exist; fires nothing.
-class TStoredListOrdering : public TListOrdering {
+// The orderings of the catalogue's TableQuery, ProcedureQuery and
+// ViewQuery themselves: setting a different number re-sorts an open list
+// and fires the query's OnOrderingChanged. Does not own the catalogue.
+class TQueryListOrdering : public TListOrdering {
 public:
-    int OrderingItemNo(TObjectList list) const override { return FItemNo[int(list)]; }
-    void SetOrderingItemNo(TObjectList list, int value) override { FItemNo[int(list)] = value; }
+    explicit TQueryListOrdering(TCatalogue& catalogue) : FCatalogue(catalogue) {}
+    int OrderingItemNo(TObjectList list) const override;
+    void SetOrderingItemNo(TObjectList list, int value) override;
 
 private:
-    std::array<int, 3> FItemNo{1, 1, 1};
+    TCatalogue& FCatalogue;
 };

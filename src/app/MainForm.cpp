@@ -8,6 +8,8 @@
 #include "app/SettingsBinding.h"
 #include "app/UserStore.h"
 
+#include "catalogue/Catalogue.h"
+
 #include "db/IB_Connection.h"
 #include "db/IB_Error.h"
 #include "db/IB_Session.h"
@@ -27,6 +29,23 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace {
+
+// The form's settings as its binding reads them from the controls at the
+// moment of each call.
+class TFormSettingsView : public SettingsAccessor {
+public:
+    explicit TFormSettingsView(const TMainForm& form) : FForm(form) {}
+    std::string Text(Setting s) const override { return FForm.Settings().Text(s); }
+    bool Bool(Setting s) const override { return FForm.Settings().Bool(s); }
+    int Int(Setting s) const override { return FForm.Settings().Int(s); }
+
+private:
+    const TMainForm& FForm;
+};
+
+} // namespace
+
 TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
                      std::unique_ptr<TListOrdering> ordering, QWidget* parent)
     : QMainWindow(parent),
@@ -40,9 +59,11 @@ TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
       FOwner(std::make_unique<varnel::db::TIB_Owner>()),
       IB_Connection(std::make_unique<varnel::db::TIB_Connection>(FSession)),
       IB_Transaction(std::make_unique<varnel::db::TIB_Transaction>(FSession)),
+      FSettingsView(std::make_unique<TFormSettingsView>(*this)),
+      FCatalogue(std::make_unique<TCatalogue>(*IB_Connection, *IB_Transaction, *FSettingsView, FOwner.get())),
       FLoginParams(login ? std::move(login)
                          : std::make_unique<TLoginParamsOf<varnel::db::TIB_Connection>>(*IB_Connection)),
-      FListOrdering(ordering ? std::move(ordering) : std::make_unique<TStoredListOrdering>())
+      FListOrdering(ordering ? std::move(ordering) : std::make_unique<TQueryListOrdering>(*FCatalogue))
 {
     SetUpConnection();
     FUi = BuildMainFormLayout(*this);
@@ -125,6 +146,17 @@ void TMainForm::WireHandlers()
     connect(FUi.MenuFileQuit, &QAction::triggered, this, on(&TMainForm::MenuFileQuitClick));
     connect(FUi.MenuInfoAbout, &QAction::triggered, this, on(&TMainForm::MenuInfoAboutClick));
     FBinding->ConnectChanges(this, [this] { SettingsChanged(); });
+    AttachOrderingChanged(true);
+}
+
+void TMainForm::AttachOrderingChanged(bool attach)
+{
+    for (varnel::db::TIB_Query* q : {&FCatalogue->TableQuery, &FCatalogue->ViewQuery, &FCatalogue->ProcedureQuery}) {
+        if (attach)
+            q->OnOrderingChanged = [this](varnel::db::TIB_Dataset&) { OrderingChanged(); };
+        else
+            q->OnOrderingChanged = nullptr;
+    }
 }
 
 void TMainForm::StartUp()

@@ -1,8 +1,10 @@
 #pragma once
-// The main window and controller of the application. It owns the controls
-// (TMainFormLayout), the settings binding, the file dialogs' state and the
-// two seams for the connection's login parameters and the lists' sort
-// orders; it does not own the dialogs service, which must outlive it.
+// The main window and controller of the application. It owns the
+// connection and its transaction, the schema catalogue on them (TCatalogue:
+// the twelve catalogue queries), the controls (TMainFormLayout), the
+// settings binding, the file dialogs' state and the two seams for the
+// connection's login parameters and the lists' sort orders; it does not own
+// the dialogs service, which must outlive it.
 //
 // Construction runs the start-up steps (the remembered settings file is
 // loaded); destruction writes the current settings file's name to the
@@ -21,6 +23,7 @@
 #include <string>
 
 class SettingsAccessor;
+class TCatalogue;
 class TSettingsBinding;
 class TKWFormStorage;
 
@@ -39,7 +42,7 @@ class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // login / ordering: the seams; null login uses the window's connection,
-    // null ordering the stored defaults.
+    // null ordering the catalogue's three browse lists.
     explicit TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login = nullptr,
                        std::unique_ptr<TListOrdering> ordering = nullptr, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -56,6 +59,8 @@ public:
     // transaction.
     varnel::db::TIB_Connection& Connection() { return *IB_Connection; }
     varnel::db::TIB_Transaction& Transaction() { return *IB_Transaction; }
+    // The catalogue queries and data sources on that connection.
+    TCatalogue& Catalogue() { return *FCatalogue; }
     // The connected state as the Connect/Disconnect command keeps it
     // (LoginButton.Tag): 1 after a successful Connect, else 0.
     int ConnectedState() const { return FLoginButtonTag; }
@@ -102,13 +107,13 @@ private:
     void WireHandlers();
     void StartUp();
     void ShutDown() noexcept;
-    // Re-filters the table lists after "Show system data" changed.
-    void RefreshTableLists();
-
     void SetUpConnection();
     void Connect();
     void Disconnect();
     void SetExportButtonsEnabled(bool enabled);
+    // OnOrderingChanged of the three object lists: OrderingChanged, or none
+    // (while Connect and Disconnect open and close them).
+    void AttachOrderingChanged(bool attach);
 
     TDialogs& FDialogs;
     // The session, connection and transaction come before the seams that
@@ -117,6 +122,10 @@ private:
     std::unique_ptr<varnel::db::TIB_Owner> FOwner;
     std::unique_ptr<varnel::db::TIB_Connection> IB_Connection;
     std::unique_ptr<varnel::db::TIB_Transaction> IB_Transaction;
+    // The catalogue reads the settings through this view of the binding,
+    // which is made after it.
+    std::unique_ptr<SettingsAccessor> FSettingsView;
+    std::unique_ptr<TCatalogue> FCatalogue;
     int FLoginButtonTag = 0;
     std::unique_ptr<TLoginParams> FLoginParams;
     std::unique_ptr<TListOrdering> FListOrdering;

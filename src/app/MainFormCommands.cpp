@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "app/WaitCursor.h"
 
+#include "catalogue/Catalogue.h"
 #include "db/IB_Connection.h"
 
 #include <QAction>
@@ -14,6 +15,13 @@ void TMainForm::DbPathEditChange() { FUi.LoginButton->setEnabled(!FUi.DbPathEdit
 void TMainForm::LoginButtonClick()
 {
     TWaitCursor wait;
+    // Opening and closing the lists is no change of their sort order. The
+    // notifications come back however the command ends.
+    struct OrderingDetached {
+        TMainForm& form;
+        explicit OrderingDetached(TMainForm& f) : form(f) { form.AttachOrderingChanged(false); }
+        ~OrderingDetached() { form.AttachOrderingChanged(true); }
+    } detached(*this);
     if (FLoginButtonTag != 0)
         Disconnect();
     else
@@ -27,6 +35,10 @@ void TMainForm::Connect()
     // Shows the login prompt; raises when the attach fails or the prompt
     // was cancelled, leaving the window disconnected.
     IB_Connection->SetConnected(true);
+    // Each master before its detail. A list that fails to open leaves the
+    // window disconnected with the connection open; the next Connect
+    // disconnects and connects again.
+    FCatalogue->OpenBrowseQueries();
     FUi.LoginButton->setText(QStringLiteral("Disconnect"));
     FLoginButtonTag = 1;
     SetExportButtonsEnabled(true);
@@ -52,13 +64,8 @@ void TMainForm::SetExportButtonsEnabled(bool enabled)
 
 void TMainForm::SystemDataCheckBoxClick()
 {
-    RefreshTableLists();
+    FCatalogue->SystemDataCheckBoxClick();
     FSettingsChanged = true;
-}
-
-void TMainForm::RefreshTableLists()
-{
-    // The table lists are re-filtered here once the catalogue queries exist.
 }
 
 void TMainForm::SettingsChanged() { FSettingsChanged = true; }

@@ -1,0 +1,162 @@
+// The calculated type columns end to end: every column type of the
+// fixture as the field and parameter lists show it, the NOT NULL mark from
+// the column and from its domain, and the mark's setting read at the
+// moment of each computation.
+#include "CatalogueTestUtil.h"
+
+#include "settings/DocSettings.h"
+
+namespace varnel::cattest {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+struct TypeCase {
+    const char* name;
+    varnel::test::Charset charset;
+    int bytes; // per character of the database's default character set
+};
+
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.name; }
+
+class CatalogueTypes : public CatalogueTest, public ::testing::WithParamInterface<TypeCase> {
+protected:
+    CatalogueTypes() : CatalogueTest({.charset = GetParam().charset}) {}
+    std::string Len(int chars) const { return std::to_string(chars * GetParam().bytes); }
+};
+
+TEST_P(CatalogueTypes, EveryFixtureColumnTypeInBothFieldLists)
+{
+    const Rows types = {
+        "INTEGER",           // CUST_ID
+        "VARCHAR(" + Len(40) + ")", // NAME: the byte length
+        "CHAR(" + Len(20) + ")",    // CITY
+        "NUMERIC(15,2)",     // CREDIT
+        "DECIMAL(5,2)",      // DISCOUNT
+        "SMALLINT",          // RATING
+        "INT64",             // BALANCE
+        "FLOAT",             // SCORE: the server's type name
+        "DOUBLE",            // RATIO
+        "DATE",              // SINCE
+        "TIME",              // CALL_TIME
+        "TIMESTAMP",         // UPDATED_AT
+        "BLOB",              // NOTES
+        "BLOB",              // PHOTO
+        "BOOLEAN",           // ACTIVE
+        "VARCHAR(" + Len(60) + ")", // EMAIL (domain D_EMAIL)
+        "VARCHAR(40)",       // NAME_UTF: UTF8 in any database
+    };
+    const Rows mandatory = {"X", "X", "", "", "", "", "", "", "", "", "", "", "", "", "",
+                            "X", // the NOT NULL domain of a nullable column
+                            ""};
+    cat_->OpenBrowseQueries();
+    EXPECT_EQ(Walk(cat_->FieldQuery, "FIELD_TYPE"), types);
+    EXPECT_EQ(Walk(cat_->FieldQuery, "MANDATORY"), mandatory);
+    cat_->TableExportQuery.Open();
+    cat_->FieldExportQuery.Open();
+    EXPECT_EQ(Walk(cat_->FieldExportQuery, "FIELD_TYPE"), types);
+    EXPECT_EQ(Walk(cat_->FieldExportQuery, "MANDATORY"), mandatory);
+
+    ASSERT_TRUE(cat_->TableQuery.Locate("RDB$RELATION_NAME", {std::string("ORDERS")}));
+    EXPECT_EQ(Walk(cat_->FieldQuery, "FIELD_TYPE"),
+              (Rows{"INTEGER", "INTEGER", "NUMERIC(9,2)", "VARCHAR(" + Len(200) + ")"}));
+    EXPECT_EQ(Walk(cat_->FieldQuery, "MANDATORY"), (Rows{"X", "X", "", ""}));
+    ASSERT_TRUE(cat_->TableQuery.Locate("RDB$RELATION_NAME", {std::string("odd names")}));
+    EXPECT_EQ(Walk(cat_->FieldQuery, "FIELD_TYPE"),
+              (Rows{"INTEGER", "VARCHAR(" + Len(5) + ")", "CHAR(" + Len(3) + ")", "SMALLINT"}));
+}
+
+TEST_P(CatalogueTypes, ParameterTypesAndDirections)
+{
+    cat_->OpenBrowseQueries();
+    ASSERT_TRUE(cat_->ProcedureQuery.Locate("RDB$PROCEDURE_NAME", {std::string("P_ORDERS")}));
+    EXPECT_EQ(Walk(cat_->ParameterQuery, "FIELD_TYPE"), (Rows{"INTEGER", "NUMERIC(9,2)", "INTEGER", "NUMERIC(9,2)"}));
+    EXPECT_EQ(Walk(cat_->ParameterQuery, "INOUT"), (Rows{"INPUT", "INPUT", "OUTPUT", "OUTPUT"}));
+    ASSERT_TRUE(cat_->ProcedureQuery.Locate("RDB$PROCEDURE_NAME", {std::string("P_OUT")}));
+    EXPECT_EQ(Walk(cat_->ParameterQuery, "FIELD_TYPE"), (Rows{"INT64", "VARCHAR(" + Len(20) + ")"}));
+
+    cat_->ProcedureExportQuery.Open();
+    cat_->ParamsExportQuery.Open();
+    ASSERT_TRUE(cat_->ProcedureExportQuery.Locate("RDB$PROCEDURE_NAME", {std::string("P_ORDERS")}));
+    EXPECT_EQ(Walk(cat_->ParamsExportQuery, "FIELD_TYPE"),
+              (Rows{"INTEGER", "NUMERIC(9,2)", "INTEGER", "NUMERIC(9,2)"}));
+    EXPECT_EQ(Walk(cat_->ParamsExportQuery, "INOUT"), (Rows{"INPUT", "INPUT", "OUTPUT", "OUTPUT"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Charsets, CatalogueTypes,
+                         ::testing::Values(TypeCase{"utf8", varnel::test::Charset::UTF8, 4},
+                                           TypeCase{"iso8859_1", varnel::test::Charset::ISO8859_1, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The NOT NULL text as the setting holds it when the row is computed.
+struct MarkCase {
+    const char* name;
+    const char* setting;
+    const char* mark; // in the VARCHAR(5) column
+};
+
+void PrintTo(const MarkCase& c, std::ostream* os) { *os << c.name; }
+
+class CatalogueMark : public CatalogueTest, public ::testing::WithParamInterface<MarkCase> {};
+
+TEST_P(CatalogueMark, NotNullTextCutToFiveCharacters)
+{
+    settings_.SetText(Setting::Tables_NotNullColumnText, GetParam().setting);
+    cat_->OpenBrowseQueries();
+    ASSERT_TRUE(cat_->TableQuery.Locate("RDB$RELATION_NAME", {std::string("ORDERS")}));
+    const std::string m = GetParam().mark;
+    EXPECT_EQ(Walk(cat_->FieldQuery, "MANDATORY"), (Rows{m, m, "", ""}));
+    cat_->TableExportQuery.Open();
+    cat_->FieldExportQuery.Open();
+    ASSERT_TRUE(cat_->TableExportQuery.Locate("RDB$RELATION_NAME", {std::string("ORDERS")}));
+    EXPECT_EQ(Walk(cat_->FieldExportQuery, "MANDATORY"), (Rows{m, m, "", ""}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, CatalogueMark,
+                         ::testing::Values(MarkCase{"default", "X", "X"}, MarkCase{"five", "Must!", "Must!"},
+                                           MarkCase{"longer_is_cut", "Mandatory", "Manda"},
+                                           MarkCase{"empty_marks_nothing", "", ""},
+                                           MarkCase{"latin1", "Pfl\xfc" "cht", "Pfl\xfc" "c"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+class CatalogueMarkTiming : public CatalogueTest {};
+
+TEST_F(CatalogueMarkTiming, SettingReadWhenTheRowIsComputed)
+{
+    cat_->OpenBrowseQueries();
+    EXPECT_EQ(cat_->FieldQuery.FieldByName("MANDATORY").AsString(), "X");
+    // Rows already fetched keep their values; rows fetched later use the
+    // text of that moment.
+    settings_.SetText(Setting::Tables_NotNullColumnText, "yes");
+    EXPECT_EQ(cat_->FieldQuery.FieldByName("MANDATORY").AsString(), "X");
+    cat_->FieldQuery.Next();
+    EXPECT_EQ(cat_->FieldQuery.FieldByName("MANDATORY").AsString(), "yes") << "NAME is NOT NULL";
+    cat_->FieldQuery.Refresh();
+    cat_->FieldQuery.First();
+    EXPECT_EQ(cat_->FieldQuery.FieldByName("MANDATORY").AsString(), "yes");
+}
+
+// The handlers compute all of their columns whatever column they are
+// asked for.
+TEST_F(CatalogueMarkTiming, HandlersFillEveryColumnOnEachCall)
+{
+    cat_->OpenBrowseQueries();
+    TIB_Row& row = cat_->FieldQuery.Fields();
+    row.ByName("FIELD_TYPE").SetIsNull(true);
+    row.ByName("MANDATORY").SetIsNull(true);
+    cat_->FieldExportQueryCalculateField(cat_->FieldQuery, row, &row.ByName("MANDATORY"));
+    EXPECT_EQ(row.ByName("FIELD_TYPE").AsString(), "INTEGER");
+    EXPECT_EQ(row.ByName("MANDATORY").AsString(), "X");
+
+    TIB_Row& prow = cat_->ParameterQuery.Fields();
+    ASSERT_TRUE(cat_->ProcedureQuery.Locate("RDB$PROCEDURE_NAME", {std::string("P_ORDERS")}));
+    prow.ByName("INOUT").SetIsNull(true);
+    prow.ByName("FIELD_TYPE").SetIsNull(true);
+    cat_->ParamsExportQueryCalculateField(cat_->ParameterQuery, prow, nullptr);
+    EXPECT_EQ(prow.ByName("INOUT").AsString(), "INPUT");
+    EXPECT_EQ(prow.ByName("FIELD_TYPE").AsString(), "INTEGER");
+    EXPECT_EQ(cat_->FieldQuery.State(), TIB_DatasetState::dssBrowse) << "calculated columns never start an edit";
+}
+
+} // namespace
+} // namespace varnel::cattest
