@@ -78,6 +78,9 @@ void TIB_BDataset::SysPrepared()
     BuildLikeFields(bufferRow_);
     BuildLikeFields(scanRow_);
     nullRecord_.assign(fetchRow_.CurrentBuffer(), fetchRow_.CurrentBuffer() + fetchRow_.RecordSize());
+    // The server leaves the indicator of a column it describes as not
+    // nullable alone: that column must read non-null in the fetch row.
+    fetchRow_.BlankValues();
     nodes_.Reset(Fields().RecordSize());
     complete_ = true;
     fetched_ = 0;
@@ -239,7 +242,14 @@ bool TIB_BDataset::FetchOne()
         SysCloseCursor();
         return false;
     }
-    CalculateRow(fetchRow_);
+    try {
+        CalculateRow(fetchRow_);
+    } catch (...) {
+        // The handler's error propagates; the row itself is not lost.
+        nodes_.Append(fetchRow_.CurrentBuffer(), KeyDataOf(fetchRow_, nodes_.NextSequence()));
+        ++fetched_;
+        throw;
+    }
     nodes_.Append(fetchRow_.CurrentBuffer(), KeyDataOf(fetchRow_, nodes_.NextSequence()));
     ++fetched_;
     return true;

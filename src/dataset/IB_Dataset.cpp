@@ -513,7 +513,11 @@ void TIB_Dataset::DefineKey(std::string& text)
     if (Trim(newSelect.substr(6)) == "*")
         newSelect = "SELECT " + qualifier + ".*";
     newSelect += "\r\n     , " + qualifier + ".RDB$DB_KEY";
+    const bool atStart = Trim(text.substr(0, select.start)).empty();
     text = SetSQLSelect(text, newSelect);
+    // Nothing stood before SELECT: no empty first line.
+    if (atStart && text.rfind("\r\n", 0) == 0)
+        text.erase(0, 2);
 }
 
 void TIB_Dataset::SysFinishRawSQL()
@@ -542,6 +546,10 @@ void TIB_Dataset::SysFinishRawSQL()
     orderingColumns_ = order.orderingColumns;
     if (!order.section.empty())
         text = SetSQLOrder(text, order.section);
+    // A replaced clause in the middle trims the text after it: every line
+    // of the assembled text ends with CR LF, as the designed lines do.
+    if (!text.empty() && text.back() != '\n')
+        text += "\r\n";
 }
 
 TIB_StatementType TIB_Dataset::SysStatementTypeFromSQL()
@@ -1283,7 +1291,8 @@ void TIB_Dataset::BeginCallbackFetch()
     callbackStart_ = callbackLast_ = Session().TickCount();
     abortRequested_ = false;
     Session().BeginBusy();
-    RaiseCallback(TIB_CallbackStatus::csInit, 0);
+    if (callbackInc_ >= 0)
+        RaiseCallback(TIB_CallbackStatus::csInit, 0);
 }
 
 void TIB_Dataset::AfterCallbackRow(long rows)
@@ -1312,7 +1321,8 @@ void TIB_Dataset::EndCallbackFetch(long rows)
     if (callbackLevel_ == 0 || --callbackLevel_ > 0)
         return;
     Session().EndBusy();
-    RaiseCallback(TIB_CallbackStatus::csFinal, rows);
+    if (callbackInc_ >= 0)
+        RaiseCallback(TIB_CallbackStatus::csFinal, rows);
 }
 
 void TIB_Dataset::RaiseCallback(TIB_CallbackStatus status, long rows)

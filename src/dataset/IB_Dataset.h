@@ -17,6 +17,7 @@
 // master's data source, its connection or its transaction; it owns its
 // update statements and its master link.
 #include "dataset/IB_DataSource.h"
+#include "dataset/IB_UpdateSQL.h"
 #include "db/IB_Statement.h"
 #include "db/IB_Transaction.h"
 
@@ -30,8 +31,6 @@
 #include <vector>
 
 namespace varnel::db {
-
-class TIB_UpdateSQL;
 
 enum class TIB_DatasetState { dssInactive, dssPrepared, dssSearch, dssBrowse, dssEdit, dssInsert, dssDelete };
 enum class TIB_RefreshAction { raOpen, raKeepRowNum, raKeepDataPos };

@@ -91,16 +91,22 @@ std::string TIB_UpdateSQL::EditText() const
     return "UPDATE " + FormatIdentifier(dialect, rel) + "\r\n" + sets + where;
 }
 
+// The statement objects stay: a connection may be walking its list of
+// statements while it asks this dataset to let go of its server handles.
 void TIB_UpdateSQL::Unprepare()
 {
     bound_ = false;
-    savePointStatements_.clear();
     if (edit_) {
         try {
             edit_->Unprepare();
         } catch (...) {
         }
-        edit_.reset();
+    }
+    for (auto& [sql, st] : savePointStatements_) {
+        try {
+            st->Unprepare();
+        } catch (...) {
+        }
     }
 }
 
@@ -108,22 +114,26 @@ void TIB_UpdateSQL::PrepareEdit()
 {
     if (edit_ && bound_ && boundGeneration_ == dataset_.Fields().Generation() && edit_->Prepared())
         return;
-    Unprepare();
-    auto s = std::make_unique<UpdateStatement>(dataset_.SessionPtr());
-    s->SetName(dataset_.Name().empty() ? "EditDSQL" : dataset_.Name() + "EditDSQL");
-    s->SetIB_Connection(dataset_.IB_Connection());
-    s->SetIB_Transaction(dataset_.EffectiveTransaction());
-    s->SetParamChar(dataset_.ParamChar());
-    s->SetParamCheck(dataset_.ParamCheck());
-    s->SetSQLText(EditText());
-    s->Prepare();
+    bound_ = false;
+    if (!edit_) {
+        edit_ = std::make_unique<UpdateStatement>(dataset_.SessionPtr());
+        edit_->SetName(dataset_.Name().empty() ? "EditDSQL" : dataset_.Name() + "EditDSQL");
+    }
+    TIB_Statement& s = *edit_;
+    s.SetIB_Connection(dataset_.IB_Connection());
+    s.SetIB_Transaction(dataset_.EffectiveTransaction());
+    s.SetParamChar(dataset_.ParamChar());
+    s.SetParamCheck(dataset_.ParamCheck());
+    s.SetSQLText(EditText());
+    // A fresh prepare: the bindings replace the parameter objects.
+    s.Unprepare();
+    s.Prepare();
     try {
-        Bind(*s);
+        Bind(s);
     } catch (...) {
-        s->Unprepare();
+        s.Unprepare();
         throw;
     }
-    edit_ = std::move(s);
     bound_ = true;
     boundGeneration_ = dataset_.Fields().Generation();
 }
@@ -197,7 +207,18 @@ void TIB_UpdateSQL::ExecuteEdit()
                          type == TIB_StatementType::stInsert;
     if (counted)
         RunSavePointStatement("SAVEPOINT VARNEL_POST");
-    s.Execute();
+    try {
+        s.Execute();
+    } catch (...) {
+        // The server undid the failed statement itself.
+        if (counted) {
+            try {
+                RunSavePointStatement("RELEASE SAVEPOINT VARNEL_POST");
+            } catch (...) {
+            }
+        }
+        throw;
+    }
     ++executions_;
     if (counted) {
         const long rows = s.RowsAffected();

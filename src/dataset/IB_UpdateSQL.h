@@ -60,12 +60,12 @@ public:
     // count is unknown, as EXECUTE BLOCK, raises neither). Output values
     // go back into the dataset's row.
     void ExecuteEdit();
-    // The edit statement once it was prepared; null before.
+    // The edit statement once it was first used; null before.
     TIB_Statement* EditStatement() const { return edit_.get(); }
     // Executions of the edit statement so far.
     long EditExecutions() const { return executions_; }
-    // Gives up the prepared statements (the dataset was unprepared or its
-    // row rebuilt).
+    // Unprepares the statements (the dataset was unprepared or its row
+    // rebuilt); the next post prepares and binds again.
     void Unprepare();
 
 private:

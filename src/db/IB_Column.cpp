@@ -496,6 +496,13 @@ bool TIB_Column::IsModified() const
             return node_->Data != OldAsString();
         return true;
     }
+    if (DataType() == SQLTYPE_VARYING) {
+        // Only the length and the characters count: the bytes after them
+        // are whatever the buffer held before.
+        const auto curLen = std::min<std::uint16_t>(Load<std::uint16_t>(data_), static_cast<std::uint16_t>(def_.SQLLen));
+        const auto oldLen = std::min<std::uint16_t>(Load<std::uint16_t>(oldData), static_cast<std::uint16_t>(def_.SQLLen));
+        return curLen != oldLen || std::memcmp(data_ + 2, oldData + 2, curLen) != 0;
+    }
     return std::memcmp(data_, oldData, static_cast<size_t>(DataSize())) != 0;
 }
 

@@ -222,6 +222,18 @@ TEST_F(SqlAssembly, SectionsReadAndWrite)
     EXPECT_EQ(q->State(), TIB_DatasetState::dssInactive);
 }
 
+TEST_F(SqlAssembly, NocaseColumnAttributeReplacesTheOrderingColumn)
+{
+    auto q = Query({"SELECT RDB$RELATION_NAME FROM RDB$RELATIONS", "WHERE RDB$SYSTEM_FLAG = 0"});
+    q->SetOrderingItems(kTableItems);
+    q->SetOrderingItemNo(-1);
+    q->SetColumnAttributes({"RDB$RELATION_NAME=NOCASE=UPPER(RDB$RELATION_NAME)"});
+    q->Open();
+    EXPECT_EQ(q->ServerSQL(), JoinLines({"SELECT RDB$RELATION_NAME FROM RDB$RELATIONS", "WHERE RDB$SYSTEM_FLAG = 0",
+                                         "ORDER BY UPPER(RDB$RELATION_NAME) DESC"}));
+    EXPECT_EQ(q->FieldByName("RDB$RELATION_NAME").AsString(), "V_ORDERS_CUST");
+}
+
 TEST_F(SqlAssembly, InvalidateFiresEventAndKeepsDatasetOpen)
 {
     auto q = Query(kTableSQL);

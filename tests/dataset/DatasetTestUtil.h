@@ -83,12 +83,14 @@ protected:
         return q;
     }
 
-    // Runs one statement in the test's transaction (committed at once).
+    // Runs one statement in the test's transaction (committed at once);
+    // ":" is no parameter marker here (PSQL variables in DML need it).
     void Exec(const std::string& sql)
     {
         TIB_Statement s(session_);
         s.SetIB_Connection(conn_.get());
         s.SetIB_Transaction(tr_.get());
+        s.SetParamCheck(false);
         s.SetSQLText(sql);
         s.Execute();
     }
@@ -103,6 +105,7 @@ protected:
             TIB_Statement s(conn->SessionPtr());
             s.SetIB_Connection(conn.get());
             s.SetIB_Transaction(tr.get());
+            s.SetParamCheck(false);
             s.SetSQLText(sql);
             s.Execute();
         }
@@ -137,7 +140,7 @@ protected:
     {
         Exec("CREATE TABLE NUMS (N INTEGER NOT NULL PRIMARY KEY, LABEL VARCHAR(20), NOTE BLOB SUB_TYPE TEXT)");
         Exec("EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= " + std::to_string(count) +
-             ") DO BEGIN INSERT INTO NUMS VALUES (I, 'row ' || I, IIF(MOD(I, 2) = 0, 'note ' || I, NULL)); "
+             ") DO BEGIN INSERT INTO NUMS VALUES (:I, 'row ' || :I, IIF(MOD(:I, 2) = 0, 'note ' || :I, NULL)); "
              "I = I + 1; END END");
     }
 
