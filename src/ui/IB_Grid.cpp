@@ -420,7 +420,8 @@ void TIB_Grid::SyncSelection()
         QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::ClearAndSelect;
         if (rowSelect_)
             flags |= QItemSelectionModel::Rows;
-        if (sm->currentIndex() != idx || !sm->isSelected(idx))
+        const bool selected = rowSelect_ ? sm->isRowSelected(row - 1, QModelIndex()) : sm->isSelected(idx);
+        if (sm->currentIndex() != idx || !selected)
             sm->setCurrentIndex(idx, flags);
         if (row != shownRowNum_)
             scrollTo(idx);
