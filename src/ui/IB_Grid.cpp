@@ -134,6 +134,12 @@ TIB_Grid::TIB_Grid(QWidget* parent) : QTableView(parent), link_(std::make_unique
 
 TIB_Grid::~TIB_Grid()
 {
+    // Detach quietly: nothing is laid out again for a grid that goes.
+    link_->OnLayoutChanged = nullptr;
+    link_->OnStateChanged = nullptr;
+    link_->OnDataChange = nullptr;
+    link_->OnBufferChanged = nullptr;
+    link_->OnOrderingChanged = nullptr;
     model_->SetLink(nullptr);
     link_->SetDataSource(nullptr);
 }

@@ -50,6 +50,11 @@ TIB_Memo::TIB_Memo(QWidget* parent)
 TIB_Memo::~TIB_Memo()
 {
     autoLabel_.reset();
+    // Detach quietly: a memo that goes loads nothing.
+    link_->OnDataChange = nullptr;
+    link_->OnStateChanged = nullptr;
+    link_->OnLayoutChanged = nullptr;
+    link_->OnUpdateData = nullptr;
     link_->SetDataSource(nullptr);
 }
 

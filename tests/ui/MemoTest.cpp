@@ -5,6 +5,7 @@
 #include "UiTestUtil.h"
 #include "ui/IB_Memo.h"
 
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -204,6 +205,24 @@ TEST_F(Memo, UnchangedTextSendsNothing)
     EXPECT_EQ(groups_->State(), TIB_DatasetState::dssBrowse);
     EXPECT_EQ(Updates(), 0);
     EXPECT_EQ(Stored(2), "<null>");
+}
+
+TEST_F(Memo, PopupOrOtherWindowTakingTheFocusIsNoExit)
+{
+    groups_->Open();
+    Enter();
+    memo_->moveCursor(QTextCursor::End);
+    QTest::keyClicks(memo_, "?");
+    for (Qt::FocusReason reason : {Qt::PopupFocusReason, Qt::ActiveWindowFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QApplication::sendEvent(memo_, &out);
+    }
+    EXPECT_EQ(exits_, 0);
+    EXPECT_EQ(groups_->State(), TIB_DatasetState::dssEdit);
+    EXPECT_TRUE(memo_->Modified());
+    Leave();
+    EXPECT_EQ(exits_, 1);
+    EXPECT_EQ(Stored(), "First group?\r\n");
 }
 
 TEST_F(Memo, LeavingWritesTheColumnOnlyWhileTheDatasetEdits)
