@@ -527,8 +527,7 @@ void TIB_Dataset::SysFinishRawSQL()
     std::string w = designedWhere;
     w = ProcessSQLWhereStrings(joinLinks_, w, true);
     w = ProcessSQLWhereStrings(leading_, w, true);
-    linksInSQL_ = MasterSource() != nullptr && !masterLinks_.empty();
-    if (linksInSQL_) {
+    if (MasterSource() != nullptr && !masterLinks_.empty()) {
         for (int i = static_cast<int>(masterLinks_.size()) - 1; i >= 0; --i) {
             const std::string detail = Trim(SplitNameValue(masterLinks_[static_cast<size_t>(i)]).name);
             if (detail.empty())
@@ -678,7 +677,15 @@ void TIB_Dataset::SysTransactionGone()
 
 void TIB_Dataset::RegisterWithTransaction()
 {
-    TIB_Transaction* t = IB_Connection() ? EffectiveTransaction() : IB_Transaction();
+    // EffectiveTransaction registers the statement, which calls SysRegistered.
+    if (IB_Connection())
+        EffectiveTransaction();
+    else if (IB_Transaction())
+        SysRegistered(IB_Transaction());
+}
+
+void TIB_Dataset::SysRegistered(TIB_Transaction* t)
+{
     if (t == userOf_)
         return;
     const bool pending = NeedToPost();
@@ -946,6 +953,17 @@ void TIB_Dataset::ParamsChanged()
 {
     if (!Active() || NeedToPost() || posting_ || ConnectionEnding())
         return;
+    // A master closed by the end of its transaction: this detail is closed
+    // by the same end, not opened again inside it.
+    if (userOf_) {
+        switch (userOf_->TransactionState()) {
+        case TIB_TransactionState::tsCommitPending:
+        case TIB_TransactionState::tsCommitRefreshPending:
+        case TIB_TransactionState::tsRollbackPending:
+        case TIB_TransactionState::tsRollbackRefreshPending: return;
+        default: break;
+        }
+    }
     if (callbackLevel_ > 0)
         abortRequested_ = true;
     SysReopen();

@@ -325,6 +325,7 @@ protected:
     void SysDeallocate() override;
     void SysConnectionGone() override;
     void SysTransactionGone() override;
+    void SysRegistered(TIB_Transaction* t) override;
 
     // --- what the buffered dataset supplies ----------------------------------------------------------------------
     // Closes (edits posted, or cancelled with cancelEdit), buffer emptied.
@@ -363,7 +364,6 @@ protected:
         EnableControls();
     }
     void EnableControlsQuietly() noexcept;
-    void MarkAfterScrollDue() { afterScrollDue_ = true; }
     void RunEvent(const TIB_DatasetEvent& e);
     void RunAfterScroll();
 
@@ -389,8 +389,6 @@ protected:
     void AfterCallbackRow(long rows);
     void EndCallbackFetch(long rows);
     void RaiseCallback(TIB_CallbackStatus status, long rows);
-
-    bool closingForTransaction_ = false;
 
 private:
     friend class TIB_DataSource;
@@ -427,7 +425,6 @@ private:
     std::vector<std::pair<std::string, TIB_StringList>> primaryKeyCache_;
     std::unique_ptr<TIB_MasterDataLink> masterLink_;
     TIB_StringList masterLinks_, masterParamLinks_;
-    bool linksInSQL_ = false; // the last assembly carried master-link conditions
     int masterChangeLevel_ = 0;
     int masterChangesSeen_ = 0;
     TIB_StringList calculatedFields_;

@@ -171,6 +171,8 @@ void TIB_Statement::Register(TIB_Transaction* t)
     registered_ = t;
     if (t)
         t->AddStatement(this);
+    if (!Destroying())
+        SysRegistered(t);
 }
 
 TIB_Transaction* TIB_Statement::EffectiveTransaction()

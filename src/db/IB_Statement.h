@@ -185,6 +185,10 @@ protected:
     virtual void SysDeallocate();
     // Releases the server resources: unprepare and give the handle back.
     void ReleaseServerResources();
+    // The statement now belongs to transaction t (or to none): it is in
+    // t's list of statements, so t's destruction calls SysTransactionGone.
+    // A dataset moves its registration as t's user here.
+    virtual void SysRegistered(TIB_Transaction* t) {}
     // The connection or transaction is going away.
     virtual void SysConnectionGone();
     virtual void SysTransactionGone();

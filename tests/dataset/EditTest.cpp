@@ -281,6 +281,25 @@ TEST_F(Editing, StateErrors)
     EXPECT_THROW(q->Edit(), EIB_DatasetError);
 }
 
+TEST_F(Editing, RequiredColumnsAreChecked)
+{
+    auto q = Numbers({"UPDATE NUMS SET N = :N, LABEL = :LABEL WHERE N = :OLD_N"});
+    q->Open();
+    q->FieldByName("N").SetIsNull(true);
+    try {
+        q->Post();
+        FAIL() << "posted a null key";
+    } catch (const EIB_DatasetError& e) {
+        EXPECT_EQ(std::string(e.what()), "NUMS.N is a required field");
+    }
+    EXPECT_EQ(q->UpdateSQL().EditExecutions(), 0);
+    q->FieldByName("N").SetAsInteger(100);
+    q->Post();
+    EXPECT_EQ(OtherConnection().Value("SELECT LABEL FROM NUMS WHERE N = 100"), "row 1");
+    q->ReadBufferRow(1);
+    EXPECT_EQ(q->BufferFieldByName("N").AsInteger(), 100);
+}
+
 TEST_F(Editing, ServerErrorKeepsTheEditAndRetries)
 {
     Exec("ALTER TABLE NUMS ADD CONSTRAINT SHORT_LABEL CHECK (CHAR_LENGTH(LABEL) < 8)");

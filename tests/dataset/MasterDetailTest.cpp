@@ -94,6 +94,21 @@ TEST_F(MasterDetail, EqualLinkValuesDoNotReexecute)
     EXPECT_TRUE(customer->ParamByName("MLNK_CUST_ID_0").IsNull());
 }
 
+TEST_F(MasterDetail, ParametersWrittenIntoTheSQL)
+{
+    auto customers = Query({"SELECT CUST_ID, NAME FROM CUSTOMERS ORDER BY CUST_ID"}, "Customers");
+    TIB_DataSource ds;
+    ds.SetDataset(customers.get());
+    auto orders = Query({"SELECT ORDER_ID FROM ORDERS WHERE CUST_ID = :CUST ORDER BY ORDER_ID"}, "Orders");
+    orders->SetMasterSource(&ds);
+    orders->SetMasterParamLinks({"CUST=CUSTOMERS.CUST_ID"});
+    customers->Open();
+    orders->Open();
+    EXPECT_EQ(Walk(*orders, "ORDER_ID"), (std::vector<std::string>{"10", "11"}));
+    customers->Next();
+    EXPECT_EQ(Walk(*orders, "ORDER_ID"), std::vector<std::string>{"12"});
+}
+
 TEST_F(MasterDetail, EmptyMasterGivesEmptyDetail)
 {
     auto master = Query({"SELECT ID FROM EMPTY_DOC"}, "Master");

@@ -246,6 +246,17 @@ TEST_F(Navigation, LocateWithAValueReadFromAnotherQuery)
     EXPECT_EQ(b->FieldByName("RDB$DESCRIPTION").AsString(), "Orders placed by customers");
 }
 
+TEST_F(Navigation, MaxRowsEndsTheFetchAsAtTheEnd)
+{
+    MakeNumbers(10);
+    auto q = Query(kNumsSQL);
+    q->SetMaxRows(3);
+    q->Open();
+    EXPECT_EQ(Walk(*q, "N"), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_TRUE(q->AllRowsFetched());
+    EXPECT_EQ(tr_->OpenCursorCount(), 0);
+}
+
 TEST_F(Navigation, OpenWithoutConnectionOrAfterExecuteErrors)
 {
     TIB_Query q(session_);

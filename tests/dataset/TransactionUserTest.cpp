@@ -115,3 +115,56 @@ TEST_F(TransactionUser, TransactionOrConnectionGoingFirst)
 
 } // namespace
 } // namespace varnel::dstest
+
+namespace varnel::dstest {
+namespace {
+
+TEST_F(TransactionUser, AnotherTransactionTakesOverTheEdit)
+{
+    auto q = Numbers();
+    q->Open();
+    q->Edit();
+    auto second = std::make_unique<TIB_Transaction>(session_);
+    second->SetIB_Connection(conn_.get());
+    second->SetAutoCommit(true);
+    second->SetIsolation(TIB_Isolation::tiCommitted);
+    q->SetIB_Transaction(second.get());
+    EXPECT_EQ(tr_->PostPendingCount(), 0);
+    EXPECT_EQ(second->PostPendingCount(), 1);
+    tr_.reset(); // the first one goes: nothing of it is left in the dataset
+    q->Cancel();
+    EXPECT_EQ(second->PostPendingCount(), 0);
+    q.reset();
+}
+
+} // namespace
+} // namespace varnel::dstest
+
+namespace varnel::dstest {
+namespace {
+
+TEST_F(TransactionUser, EndOfTransactionClosesMasterAndDetailWithoutReopening)
+{
+    auto master = Numbers();
+    TIB_DataSource ds;
+    ds.SetDataset(master.get());
+    auto detail = Query({"SELECT N FROM NUMS"}, "Detail");
+    detail->SetMasterSource(&ds);
+    detail->SetMasterLinks({"N=N"});
+    int executions = 0;
+    detail->BeforeExecute = [&](TIB_Statement&) { ++executions; };
+    // The master registered first: its close reaches the detail before the
+    // detail's own end of transaction.
+    master->Open();
+    detail->Open();
+    executions = 0;
+    tr_->StartTransaction();
+    tr_->Commit();
+    EXPECT_FALSE(master->Active());
+    EXPECT_FALSE(detail->Active());
+    EXPECT_EQ(executions, 0);
+    EXPECT_EQ(tr_->OpenCursorCount(), 0);
+}
+
+} // namespace
+} // namespace varnel::dstest
