@@ -10,6 +10,7 @@ PACKAGES=(
   libfbclient2 firebird-dev
   firebird3.0-server firebird3.0-server-core firebird3.0-utils
   xvfb xauth
+  time
 )
 # Optional extras for the hardening and benchmark jobs.
 if [ "${VARNEL_EXTRA_PACKAGES:-}" != "" ]; then

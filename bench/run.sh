@@ -1,0 +1,274 @@
+#!/usr/bin/env bash
+# Varnel benchmark runner. See bench/README.md.
+#
+#   bench/run.sh [--size default|small] [--tables N] [--columns N] [--views N]
+#                [--procedures N] [--seed N] [--runs N] [--warmup N]
+#                [--mode both|embedded|tcp] [--cache-dir DIR] [--build-dir DIR]
+#
+# Makes sure the catalogue database of the chosen size exists (built once,
+# cached by its parameters), builds the benchmark programs, then times each
+# figure as the median of --runs runs after --warmup runs, with the
+# embedded engine on the cached file and with the local server on
+# 127.0.0.1 on a copy of it that belongs to the firebird user. Prints one
+# line per figure ("name: value unit") and then the ratios ("ratio NAME:
+# VALUE" with the target beside it).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+size=default
+tables= columns= views= procedures=
+seed=1
+runs=5
+warmup=1
+mode=both
+cache_dir=${VARNEL_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varnel-bench}
+build_dir=${VARNEL_BUILD_DIR:-$here/build}
+
+usage() {
+  sed -n '4,7p' "$0" | sed 's/^# \{0,1\}//' >&2
+  exit 2
+}
+
+while [ $# -gt 0 ]; do
+  [ $# -ge 2 ] || usage
+  case "$1" in
+    --size) size=$2 ;;
+    --tables) tables=$2 ;;
+    --columns) columns=$2 ;;
+    --views) views=$2 ;;
+    --procedures) procedures=$2 ;;
+    --seed) seed=$2 ;;
+    --runs) runs=$2 ;;
+    --warmup) warmup=$2 ;;
+    --mode) mode=$2 ;;
+    --cache-dir) cache_dir=$2 ;;
+    --build-dir) build_dir=$2 ;;
+    *) usage ;;
+  esac
+  shift 2
+done
+
+case "$size" in
+  default) : "${tables:=5000}" "${columns:=20}" "${views:=1000}" "${procedures:=1000}" ;;
+  small) : "${tables:=50}" "${columns:=20}" "${views:=10}" "${procedures:=10}" ;;
+  *) usage ;;
+esac
+case "$mode" in both|embedded|tcp) ;; *) usage ;; esac
+for n in "$tables" "$columns" "$views" "$procedures" "$seed" "$runs" "$warmup"; do
+  [[ "$n" =~ ^[0-9]+$ ]] || usage
+done
+[ "$runs" -ge 1 ] && [ "$columns" -ge 1 ] || usage
+
+fail() {
+  echo "bench: $*" >&2
+  exit 1
+}
+
+# Embedded runs take no password; server runs get SYSDBA's from the package.
+# run_env prefixes every measured command (the same small cost for all).
+embedded_env=(env -u ISC_USER -u ISC_PASSWORD)
+run_env=("${embedded_env[@]}")
+
+# --- The programs ---------------------------------------------------------
+bench_build=$build_dir/bench
+if [ ! -f "$bench_build/CMakeCache.txt" ]; then
+  cmake -S "$here/bench" -B "$bench_build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+fi
+cmake --build "$bench_build" -j "$(nproc 2>/dev/null || echo 2)" >"$bench_build/build.log" 2>&1 ||
+  { cat "$bench_build/build.log" >&2; fail "building the benchmark programs failed"; }
+gen=$bench_build/varnel-bench-gen
+floor=$bench_build/varnel-bench-floor
+bulk=$bench_build/varnel-bench-bulk
+command -v isql-fb >/dev/null || fail "isql-fb is missing (scripts/install-deps.sh)"
+[ -x /usr/bin/time ] || fail "/usr/bin/time is missing (scripts/install-deps.sh)"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/varnel-bench.XXXXXX")
+server_dir=
+cleanup() {
+  rm -rf "$work"
+  if [ -n "$server_dir" ]; then rm -rf "$server_dir"; fi
+}
+trap cleanup EXIT
+
+# --- The catalogue database (cached) --------------------------------------
+# The key holds every parameter and the generator's source, so a changed
+# generator builds a new file.
+gen_hash=$(sha256sum "$here/bench/gen.cpp" | cut -c1-12)
+key=t$tables-c$columns-v$views-p$procedures-s$seed-$gen_hash
+mkdir -p "$cache_dir"
+db=$cache_dir/$key.fdb
+info=$cache_dir/$key.info
+(
+  # One builder at a time per catalogue; a second runner waits and reuses
+  # it. (set -e does not hold in here: every step is checked.)
+  flock 9 || exit 1
+  if [ ! -f "$db" ] || [ ! -f "$info" ]; then
+    rm -f "$db" "$info" "$db.tmp"
+    "$gen" --db "$db.tmp" --create >"$work/create.sql" || exit 1
+    "$gen" --db "$db.tmp" --tables "$tables" --columns "$columns" --views "$views" \
+      --procedures "$procedures" --seed "$seed" >"$work/fill.sql" || exit 1
+    start=${EPOCHREALTIME/./}
+    "${embedded_env[@]}" isql-fb -q -b -i "$work/create.sql" >"$work/gen.log" 2>&1 ||
+      { cat "$work/gen.log" >&2; exit 1; }
+    # Asynchronous writes while filling (several times faster), back to
+    # the default forced writes afterwards.
+    "${embedded_env[@]}" gfix -write async -user SYSDBA "$db.tmp" >>"$work/gen.log" 2>&1 ||
+      { cat "$work/gen.log" >&2; exit 1; }
+    "${embedded_env[@]}" isql-fb -q -b -i "$work/fill.sql" >>"$work/gen.log" 2>&1 ||
+      { tail -n 20 "$work/gen.log" >&2; exit 1; }
+    "${embedded_env[@]}" gfix -write sync -user SYSDBA "$db.tmp" >>"$work/gen.log" 2>&1 ||
+      { cat "$work/gen.log" >&2; exit 1; }
+    end=${EPOCHREALTIME/./}
+    mv "$db.tmp" "$db" || exit 1
+    echo "$(( (end - start) / 1000 ))" >"$info" || exit 1
+    echo fresh >"$work/generated"
+  fi
+) 9>"$cache_dir/$key.lock" || fail "generating the catalogue failed"
+gen_ms=$(cat "$info")
+db_mib=$(( $(stat -c %s "$db") / 1048576 ))
+
+echo "machine: $(nproc) cores"
+echo "catalogue: $tables tables of $columns columns, $views views, $procedures procedures, seed $seed ($db_mib MiB, $db)"
+if [ -f "$work/generated" ]; then
+  printf 'generation: %d.%d s\n' $((gen_ms / 1000)) $(( (gen_ms % 1000) / 100 ))
+else
+  printf 'generation: %d.%d s (cached)\n' $((gen_ms / 1000)) $(( (gen_ms % 1000) / 100 ))
+fi
+echo "runs: median of $runs after $warmup warm-up"
+
+# --- Measuring --------------------------------------------------------------
+declare -A figure peak
+
+# measure NAME COMMAND...: warm-up runs, then RUNS timed runs; records the
+# median wall time in ms and the largest peak resident memory in KiB.
+measure() {
+  local name=$1
+  shift
+  local i t0 t1 mem max=0
+  local -a samples=()
+  for ((i = 0; i < warmup; i++)); do
+    "${run_env[@]}" "$@" >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; fail "$name failed"; }
+  done
+  for ((i = 0; i < runs; i++)); do
+    t0=${EPOCHREALTIME/./}
+    /usr/bin/time -f %M -o "$work/mem" "${run_env[@]}" "$@" >"$work/out" 2>"$work/err" ||
+      { cat "$work/err" >&2; fail "$name failed"; }
+    t1=${EPOCHREALTIME/./}
+    samples+=($((t1 - t0)))
+    mem=$(tail -n 1 "$work/mem")
+    [ "$mem" -gt "$max" ] && max=$mem
+  done
+  local -a sorted
+  mapfile -t sorted < <(printf '%s\n' "${samples[@]}" | sort -n)
+  local n=${#sorted[@]} us
+  if ((n % 2)); then
+    us=${sorted[n / 2]}
+  else
+    us=$(( (sorted[n / 2 - 1] + sorted[n / 2]) / 2 ))
+  fi
+  figure[$name]=$(( (us + 500) / 1000 ))
+  peak[$name]=$max
+  echo "$name: ${figure[$name]} ms"
+}
+
+# print_peak NAME: the peak resident memory of a measured figure.
+print_peak() {
+  local kib=${peak[$1]}
+  printf '%s peak memory: %d.%d MiB\n' "$1" $((kib / 1024)) $(( (kib % 1024) * 10 / 1024 ))
+}
+
+# ratio NAME A B TARGET: prints A / B with the target beside it.
+ratio() {
+  local a=${figure[$2]:-} b=${figure[$3]:-}
+  if [ -z "$a" ] || [ -z "$b" ] || [ "$b" -eq 0 ]; then
+    return 0
+  fi
+  printf 'ratio %s: %s (target: %s)\n' "$1" "$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')" "$4"
+}
+
+# verify MODE DATABASE: one untimed run of each floor with checksums; the
+# three must have read the same rows and bytes, and every object of the
+# catalogue.
+verify() {
+  local m=$1 d=$2 a b c
+  a=$("${run_env[@]}" "$floor" "$d" --verify) || fail "$m floor failed"
+  b=$("${run_env[@]}" "$floor" "$d" --no-types-join --verify) || fail "$m floor (no types join) failed"
+  c=$("${run_env[@]}" "$bulk" "$d" --verify) || fail "$m bulk floor failed"
+  local want="tables=$tables fields=$((tables * columns)) views=$views viewfields=$((views * 10))"
+  want+=" procedures=$procedures parameters=$((procedures * 8))"
+  for line in "$a" "$b" "$c"; do
+    [[ "$line" == *"$want "* ]] || fail "$m: unexpected tally: $line (expected $want)"
+  done
+  [ "${a#*: }" = "${b#*: }" ] && [ "${a#*: }" = "${c#*: }" ] ||
+    fail "$m: the floors read different data:"$'\n'"$a"$'\n'"$b"$'\n'"$c"
+  echo "$m verified: ${a#*: }"
+}
+
+# run_mode MODE DATABASE: every figure of one connection kind.
+run_mode() {
+  local m=$1 d=$2
+  verify "$m" "$d"
+  measure "$m floor" "$floor" "$d"
+  print_peak "$m floor"
+  measure "$m floor (no types join)" "$floor" "$d" --no-types-join
+  measure "$m bulk floor" "$bulk" "$d"
+  measure "$m isql -extract" isql-fb -x -ch ISO8859_1 -user SYSDBA "$d" -o "$work/extract.sql"
+  print_peak "$m isql -extract"
+
+  # --- LATER: varnel-export figures ---------------------------------------
+  # Wall time of each document with the default settings (no -s; the TOC
+  # is on for HTML), and the peak resident memory of each run:
+  #   measure "$m export html" "$export" -d "$d" --html "$work/out.html"
+  #   print_peak "$m export html"
+  #   measure "$m export xml" "$export" -d "$d" --xml "$work/out.xml"
+  #   print_peak "$m export xml"
+  #   measure "$m export sql" "$export" -d "$d" --sql "$work/out.sql"
+  #   print_peak "$m export sql"
+  # (export=$build_dir/bin/varnel-export; it takes the password from
+  # ISC_PASSWORD like the floors.)
+  # -------------------------------------------------------------------------
+}
+
+if [ "$mode" != tcp ]; then
+  run_env=("${embedded_env[@]}")
+  run_mode embedded "$db"
+fi
+
+if [ "$mode" != embedded ]; then
+  "$here/scripts/fbserver.sh" start >/dev/null || fail "the local Firebird server did not start"
+  password=$(sh -c '. /etc/firebird/3.0/SYSDBA.password && printf %s "$ISC_PASSWORD"') ||
+    fail "cannot read /etc/firebird/3.0/SYSDBA.password (run as root)"
+  # The server runs as firebird: it gets its own copy, so the embedded
+  # engine and the server never open the same file.
+  server_dir=$(mktemp -d /var/tmp/varnel-bench-server.XXXXXX)
+  cp "$db" "$server_dir/catalogue.fdb"
+  chown -R firebird:firebird "$server_dir"
+  chmod 0770 "$server_dir"
+  run_env=(env ISC_USER=SYSDBA ISC_PASSWORD="$password")
+  run_mode tcp "127.0.0.1:$server_dir/catalogue.fdb"
+fi
+
+# --- LATER: main-window figures -------------------------------------------
+# Time to the first page of the table list and the rows fetched for it, on
+# catalogues of 200 and of 20,000 tables (--tables 200 / --tables 20000,
+# each cached like this one):
+#   first page 200 tables: N ms, first page 20000 tables: N ms,
+#   first page 200 tables rows fetched: N rows, ...
+# ---------------------------------------------------------------------------
+
+# Ratios. Figures of a mode that did not run are left out.
+for m in embedded tcp; do
+  [ -n "${figure[$m floor]:-}" ] || continue
+  ratio "$m floor / bulk floor" "$m floor" "$m bulk floor" "none, informative"
+  ratio "$m floor (no types join) / bulk floor" "$m floor (no types join)" "$m bulk floor" "none, informative"
+  # --- LATER: export ratios ----------------------------------------------
+  #   for doc in html xml sql; do
+  #     ratio "$m export $doc / floor" "$m export $doc" "$m floor" "<= 1.25"
+  #     ratio "$m export $doc / bulk floor" "$m export $doc" "$m bulk floor" "<= 2"
+  #   done
+  #   ratio "$m export xml / isql -extract" "$m export xml" "$m isql -extract" "<= 0.5"
+  #   peak memory of each export: target <= 64 MiB on the default catalogue
+  # -------------------------------------------------------------------------
+done
+# --- LATER: ratio first page 20000 / 200 tables (target about 1) -----------
