@@ -3,7 +3,8 @@
 #
 #   bench/run.sh [--size default|small] [--tables N] [--columns N] [--views N]
 #                [--procedures N] [--seed N] [--runs N] [--warmup N]
-#                [--mode both|embedded|tcp] [--cache-dir DIR] [--build-dir DIR]
+#                [--long S] [--limit S] [--mode both|embedded|tcp]
+#                [--cache-dir DIR] [--build-dir DIR]
 #
 # Makes sure the catalogue database of the chosen size exists (built once,
 # cached by its parameters), builds the benchmark programs, then times each
@@ -21,12 +22,14 @@ tables= columns= views= procedures=
 seed=1
 runs=5
 warmup=1
+long=300
+limit=600
 mode=both
 cache_dir=${VARNEL_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varnel-bench}
 build_dir=${VARNEL_BUILD_DIR:-$here/build}
 
 usage() {
-  sed -n '4,7p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '4,8p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -41,6 +44,8 @@ while [ $# -gt 0 ]; do
     --seed) seed=$2 ;;
     --runs) runs=$2 ;;
     --warmup) warmup=$2 ;;
+    --long) long=$2 ;;
+    --limit) limit=$2 ;;
     --mode) mode=$2 ;;
     --cache-dir) cache_dir=$2 ;;
     --build-dir) build_dir=$2 ;;
@@ -55,10 +60,10 @@ case "$size" in
   *) usage ;;
 esac
 case "$mode" in both|embedded|tcp) ;; *) usage ;; esac
-for n in "$tables" "$columns" "$views" "$procedures" "$seed" "$runs" "$warmup"; do
+for n in "$tables" "$columns" "$views" "$procedures" "$seed" "$runs" "$warmup" "$long" "$limit"; do
   [[ "$n" =~ ^[0-9]+$ ]] || usage
 done
-[ "$runs" -ge 1 ] && [ "$columns" -ge 1 ] || usage
+[ "$runs" -ge 1 ] && [ "$columns" -ge 1 ] && [ "$limit" -ge 1 ] || usage
 
 fail() {
   echo "bench: $*" >&2
@@ -105,10 +110,10 @@ info=$cache_dir/$key.info
   flock 9 || exit 1
   if [ ! -f "$db" ] || [ ! -f "$info" ]; then
     rm -f "$db" "$info" "$db.tmp"
+    start=${EPOCHREALTIME/./}
     "$gen" --db "$db.tmp" --create >"$work/create.sql" || exit 1
     "$gen" --db "$db.tmp" --tables "$tables" --columns "$columns" --views "$views" \
       --procedures "$procedures" --seed "$seed" >"$work/fill.sql" || exit 1
-    start=${EPOCHREALTIME/./}
     "${embedded_env[@]}" isql-fb -q -b -i "$work/create.sql" >"$work/gen.log" 2>&1 ||
       { cat "$work/gen.log" >&2; exit 1; }
     # Asynchronous writes while filling (several times faster), back to
@@ -135,33 +140,54 @@ if [ -f "$work/generated" ]; then
 else
   printf 'generation: %d.%d s (cached)\n' $((gen_ms / 1000)) $(( (gen_ms % 1000) / 100 ))
 fi
-echo "runs: median of $runs after $warmup warm-up"
+echo "runs: median of $runs after $warmup warm-up; once when the warm-up takes over $long s; stopped after $limit s"
 
 # --- Measuring --------------------------------------------------------------
-declare -A figure peak
+declare -A figure peak bound
 
 # measure NAME COMMAND...: warm-up runs, then RUNS timed runs; records the
 # median wall time in ms and the largest peak resident memory in KiB.
+# Every run is timed and wrapped in /usr/bin/time, warm-ups included: a
+# figure whose warm-up takes longer than --long seconds is not run again
+# (it is its one sample, "(1 run)"), and a run is stopped after --limit
+# seconds (the figure is then a lower bound, "> N ms").
 measure() {
   local name=$1
   shift
-  local i t0 t1 mem max=0
+  local i t0 t1 us mem max=0 rc note=
   local -a samples=()
-  for ((i = 0; i < warmup; i++)); do
-    "${run_env[@]}" "$@" >"$work/out" 2>"$work/err" || { cat "$work/err" >&2; fail "$name failed"; }
-  done
-  for ((i = 0; i < runs; i++)); do
+  for ((i = 0; i < warmup + runs; i++)); do
     t0=${EPOCHREALTIME/./}
-    /usr/bin/time -f %M -o "$work/mem" "${run_env[@]}" "$@" >"$work/out" 2>"$work/err" ||
-      { cat "$work/err" >&2; fail "$name failed"; }
+    rc=0
+    # timeout waits for the stopped program to be gone (an engine that is
+    # still shutting down would keep the next run out of the file);
+    # /usr/bin/time reports the largest of its descendants.
+    /usr/bin/time -f %M -o "$work/mem" timeout -k 10 "$limit" "${run_env[@]}" "$@" \
+      </dev/null >"$work/out" 2>"$work/err" || rc=$?
     t1=${EPOCHREALTIME/./}
-    samples+=($((t1 - t0)))
+    us=$((t1 - t0))
+    if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
+      samples=("$us")
+      note=" (stopped after the limit of $limit s)"
+      bound[$name]='>'
+      break
+    fi
+    [ "$rc" -eq 0 ] || { cat "$work/err" >&2; fail "$name failed"; }
     mem=$(tail -n 1 "$work/mem")
     [ "$mem" -gt "$max" ] && max=$mem
+    if ((i < warmup)); then
+      if ((us > long * 1000000)); then
+        samples=("$us")
+        note=" (1 run)"
+        break
+      fi
+      continue
+    fi
+    samples+=("$us")
   done
   local -a sorted
   mapfile -t sorted < <(printf '%s\n' "${samples[@]}" | sort -n)
-  local n=${#sorted[@]} us
+  local n=${#sorted[@]}
   if ((n % 2)); then
     us=${sorted[n / 2]}
   else
@@ -169,22 +195,29 @@ measure() {
   fi
   figure[$name]=$(( (us + 500) / 1000 ))
   peak[$name]=$max
-  echo "$name: ${figure[$name]} ms"
+  echo "$name: ${bound[$name]:+> }${figure[$name]} ms$note"
 }
 
 # print_peak NAME: the peak resident memory of a measured figure.
 print_peak() {
+  [ -z "${bound[$1]:-}" ] || return 0
   local kib=${peak[$1]}
   printf '%s peak memory: %d.%d MiB\n' "$1" $((kib / 1024)) $(( (kib % 1024) * 10 / 1024 ))
 }
 
-# ratio NAME A B TARGET: prints A / B with the target beside it.
+# ratio NAME A B TARGET: prints A / B with the target beside it; a figure
+# stopped at the limit makes the ratio a bound ("< 0.05").
 ratio() {
-  local a=${figure[$2]:-} b=${figure[$3]:-}
+  local a=${figure[$2]:-} b=${figure[$3]:-} sign=
   if [ -z "$a" ] || [ -z "$b" ] || [ "$b" -eq 0 ]; then
     return 0
   fi
-  printf 'ratio %s: %s (target: %s)\n' "$1" "$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')" "$4"
+  if [ -n "${bound[$2]:-}" ] && [ -n "${bound[$3]:-}" ]; then
+    return 0
+  fi
+  [ -z "${bound[$2]:-}" ] || sign='> '
+  [ -z "${bound[$3]:-}" ] || sign='< '
+  printf 'ratio %s: %s%s (target: %s)\n' "$1" "$sign" "$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')" "$4"
 }
 
 # verify MODE DATABASE: one untimed run of each floor with checksums; the
