@@ -25,6 +25,7 @@ TScriptForm FormOf(TIB_Dataset& query)
     return TScriptForm::For(static_cast<int>(c.Characteristics().ODSMajorVersion), c.SQLDialect());
 }
 
+// The columns one kind of block reads.
 struct TBlockColumns {
     TDescribedObject Kind;
     const char* Name;        // the object's name in the master
@@ -52,6 +53,8 @@ void WriteBlock(const TBlockColumns& b, TTextFile& out, TIB_Dataset& master, TIB
 
 using TBlockWriter = void (*)(TTextFile&, TIB_Dataset&, TIB_Dataset&);
 
+// One section of the whole script: its progress name, its comment line
+// and the block writer of its objects.
 struct TScriptSection {
     const char* Title;
     const char* Comment;

@@ -19,6 +19,8 @@ void WriteSource(TXMLFile& out, const std::string& source)
     out.EndElement("source");
 }
 
+// One run of the export: walks the three pairs of export queries and
+// writes their rows into the writer. Owns neither.
 class TXMLWriter {
 public:
     TXMLWriter(TCatalogue& Catalogue, TXMLFile& Out, const TExportProgress& Progress)
