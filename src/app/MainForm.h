@@ -88,6 +88,8 @@ public:
     void HTMLExportButtonClick();
     void XMLExportButtonClick();
     void ScriptExportButtonClick();
+    // "Export SQL script..." of the context menu of the object list List.
+    void PopupMenuExportSQLScriptClick(TObjectList List);
 
     // Runs a handler under the top-level error display.
     void Guard(const std::function<void()>& handler);

@@ -128,18 +128,3 @@ void TMainForm::FormCloseQuery(bool& canClose)
     UpdateCaption();
     canClose = true;
 }
-
-void TMainForm::HTMLExportButtonClick()
-{
-    // The HTML documentation export.
-}
-
-void TMainForm::XMLExportButtonClick()
-{
-    // The XML export.
-}
-
-void TMainForm::ScriptExportButtonClick()
-{
-    // The SQL description script.
-}

@@ -1,11 +1,12 @@
 // varnel-export: the headless exporter.
+#include "cli/ExportRun.h"
+
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
-    std::fputs("usage: varnel-export -d DATABASE [-u USER] [-p PASSWORD] [-r ROLE] [-s SETTINGS.ini]\n"
-               "                     [--system-data] [--html FILE] [--xml FILE] [--sql FILE]\n"
-               "                     [--object-sql table|view|procedure:NAME=FILE]...\n",
-               stderr);
-    return 2;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return VarnelExportMain(args, stdout, stderr);
 }

@@ -47,6 +47,20 @@ bool ParseEpoch(const char* Text, std::time_t& Out)
     return true;
 }
 
+// Raises when the COMMENT ON form cannot carry Description.
+void CheckLiteral(const TScriptForm& Form, const std::string& What, const std::string& Description)
+{
+    if (!Form.CommentOn || Description.size() <= MaxCommentLiteral)
+        return;
+    throw EScriptError("The description of " + What + " has " + std::to_string(Description.size()) +
+                       " bytes: a COMMENT ON statement carries at most " + std::to_string(MaxCommentLiteral));
+}
+
+const char* KindName(TDescribedObject Kind)
+{
+    return Kind == TDescribedObject::Table ? "table" : Kind == TDescribedObject::View ? "view" : "procedure";
+}
+
 } // namespace
 
 TScriptForm TScriptForm::For(int OdsMajor, int SQLDialect)
@@ -156,6 +170,14 @@ std::string DescriptionBlockText(const TScriptForm& Form, TDescribedObject Kind,
                                  const std::optional<std::string>& Description,
                                  const std::vector<TDescribedMember>& Members)
 {
+    if (Description)
+        CheckLiteral(Form, std::string(KindName(Kind)) + " " + Name, *Description);
+    for (const auto& m : Members)
+        if (m.Description)
+            CheckLiteral(Form,
+                         std::string(Kind == TDescribedObject::Procedure ? "parameter " : "column ") + m.Owner +
+                             "." + m.Name,
+                         *m.Description);
     std::string text;
     if (Description)
         text += ObjectDescriptionStatement(Form, Kind, Name, *Description) + "\n";

@@ -8,12 +8,25 @@
 // structures they are UPDATEs of the system tables. Apostrophes in a
 // description or a name are doubled in either form, never dropped.
 #include <ctime>
+#include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 enum class TDescribedObject { Table, View, Procedure };
+
+// A description that a script cannot carry.
+class EScriptError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The longest description a COMMENT ON statement carries: Firebird refuses
+// a string literal of more than 65535 bytes (doubled apostrophes count
+// once).
+constexpr std::size_t MaxCommentLiteral = 65535;
 
 // Which statements a script holds.
 struct TScriptForm {
@@ -63,7 +76,10 @@ struct TDescribedMember {
 
 // A whole object block, lines separated by LF: the object statement when
 // its description is not null, one statement per member with a
-// description, then "COMMIT;", a line end and an empty line.
+// description, then "COMMIT;", a line end and an empty line. In the
+// COMMENT ON form a description longer than MaxCommentLiteral bytes raises
+// EScriptError naming the object or member and the length, since the
+// statement could never be run.
 std::string DescriptionBlockText(const TScriptForm& Form, TDescribedObject Kind,
                                  const std::string& Name,
                                  const std::optional<std::string>& Description,

@@ -281,6 +281,45 @@ TEST(DescriptionBlock, ObjectThenMembersInOrder)
               "COMMIT;\n\n");
 }
 
+// Firebird refuses a string literal of more than 65535 bytes, so COMMENT
+// ON cannot carry a longer description: the block is refused with the
+// object named rather than written as a statement that cannot run.
+TEST(DescriptionBlock, CommentOnRefusesADescriptionLongerThanALiteral)
+{
+    const std::string longest(MaxCommentLiteral, 'x');
+    const std::string tooLong = longest + "y";
+    // Doubled apostrophes count once: the limit is on the text.
+    const std::string quoted = std::string(MaxCommentLiteral - 2, 'x') + "''";
+    EXPECT_NO_THROW(DescriptionBlockText(kComment3, K::Table, "T", longest, {{"T", "C", quoted}}));
+
+    struct Refused {
+        const char* name;
+        K kind;
+        std::optional<std::string> object;
+        std::vector<TDescribedMember> members;
+        std::string message;
+    };
+    const std::string limit = " bytes: a COMMENT ON statement carries at most 65535";
+    const std::vector<Refused> cases = {
+        {"table", K::Table, tooLong, {}, "The description of table T has 65536" + limit},
+        {"view column", K::View, std::nullopt, {{"V", "A", std::string("a")}, {"V", "B", tooLong}},
+         "The description of column V.B has 65536" + limit},
+        {"parameter", K::Procedure, std::string("p"), {{"P", "X", tooLong + tooLong}},
+         "The description of parameter P.X has 131072" + limit},
+    };
+    for (const Refused& c : cases) {
+        const std::string name = c.kind == K::Table ? "T" : c.kind == K::View ? "V" : "P";
+        try {
+            DescriptionBlockText(kComment3, c.kind, name, c.object, c.members);
+            ADD_FAILURE() << c.name << ": not refused";
+        } catch (const EScriptError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message) << c.name;
+        }
+        // The UPDATE of an older structure takes the text as a blob.
+        EXPECT_NO_THROW(DescriptionBlockText(kUpdate, c.kind, name, c.object, c.members)) << c.name;
+    }
+}
+
 // The pieces written through the text file, as the script exporter does.
 TEST(ScriptFile, BannerAndBlockBytes)
 {
