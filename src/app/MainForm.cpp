@@ -16,6 +16,8 @@
 #include "db/IB_Transaction.h"
 
 #include "kit/KWFormStorage.h"
+#include "ui/IB_Grid.h"
+#include "ui/IB_Memo.h"
 #include "ui/dlgCancelQuery.h"
 
 #include <QAction>
@@ -24,6 +26,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 #include <cstdio>
@@ -67,6 +70,7 @@ TMainForm::TMainForm(TDialogs& dialogs, std::unique_ptr<TLoginParams> login,
 {
     SetUpConnection();
     FUi = BuildMainFormLayout(*this);
+    BindControls();
     KWFormStorage = std::make_unique<TKWFormStorage>(this);
     KWFormStorage->SetRegistryKey("\\Software\\Ostrel\\Varnel");
     KWFormStorage->Loaded();
@@ -117,6 +121,23 @@ void TMainForm::SetUpConnection()
     FFetchProgress->Install(*FSession);
 }
 
+void TMainForm::BindControls()
+{
+    TCatalogue& c = *FCatalogue;
+    FUi.TableGrid->SetDataSource(&c.TableDataSource);
+    FUi.IB_Grid2->SetDataSource(&c.FieldDataSource);
+    FUi.ViewGrid->SetDataSource(&c.ViewDataSource);
+    FUi.IB_Grid6->SetDataSource(&c.ViewFieldDataSource);
+    FUi.ProcedureGrid->SetDataSource(&c.ProcedureDataSource);
+    FUi.IB_Grid4->SetDataSource(&c.ParameterDataSource);
+    FUi.IB_Memo1->SetDataSource(&c.TableDataSource);
+    FUi.IB_Memo2->SetDataSource(&c.FieldDataSource);
+    FUi.IB_Memo5->SetDataSource(&c.ViewDataSource);
+    FUi.IB_Memo6->SetDataSource(&c.ViewFieldDataSource);
+    FUi.IB_Memo4->SetDataSource(&c.ProcedureDataSource);
+    FUi.IB_Memo3->SetDataSource(&c.ParameterDataSource);
+}
+
 const SettingsAccessor& TMainForm::Settings() const { return *FBinding; }
 
 void TMainForm::Guard(const std::function<void()>& handler)
@@ -145,6 +166,23 @@ void TMainForm::WireHandlers()
     connect(FUi.MenuFileSaveAs, &QAction::triggered, this, on(&TMainForm::MenuFileSaveAsClick));
     connect(FUi.MenuFileQuit, &QAction::triggered, this, on(&TMainForm::MenuFileQuitClick));
     connect(FUi.MenuInfoAbout, &QAction::triggered, this, on(&TMainForm::MenuInfoAboutClick));
+    // Errors of the memo's own write and of MemoExit go to the session's
+    // show-exception hook, the same top-level display.
+    for (varnel::ui::TIB_Memo* memo : {FUi.IB_Memo1, FUi.IB_Memo2, FUi.IB_Memo5, FUi.IB_Memo6, FUi.IB_Memo4, FUi.IB_Memo3})
+        memo->OnExit = [this](varnel::ui::TIB_Memo& sender) { MemoExit(&sender); };
+    for (varnel::ui::TIB_Grid* grid : {FUi.TableGrid, FUi.ViewGrid, FUi.ProcedureGrid})
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](const QPoint& pos) { PopupObjectList(grid, pos); });
+    connect(FUi.PopupMenuExportSQLScript, &QAction::triggered, this, [this] {
+        Guard([&] {
+            if (FPopupComponent == FUi.TableGrid)
+                PopupMenuExportSQLScriptClick(TObjectList::Tables);
+            else if (FPopupComponent == FUi.ViewGrid)
+                PopupMenuExportSQLScriptClick(TObjectList::Views);
+            else if (FPopupComponent == FUi.ProcedureGrid)
+                PopupMenuExportSQLScriptClick(TObjectList::Procedures);
+        });
+    });
     FBinding->ConnectChanges(this, [this] { SettingsChanged(); });
     AttachOrderingChanged(true);
 }

@@ -79,6 +79,9 @@ public:
     void SystemDataCheckBoxClick();
     void SettingsChanged();
     void OrderingChanged();
+    // OnExit of the six description memos: a pending edit of the memo's
+    // dataset is posted (CheckBrowseMode); any other sender does nothing.
+    void MemoExit(QObject* Sender);
     void MenuFileLoadClick();
     void MenuFileSaveClick();
     void MenuFileSaveAsClick();
@@ -90,6 +93,11 @@ public:
     void ScriptExportButtonClick();
     // "Export SQL script..." of the context menu of the object list List.
     void PopupMenuExportSQLScriptClick(TObjectList List);
+    // Opens the context menu of an object list at pos (grid coordinates)
+    // and remembers the list it was opened on for the menu's command.
+    void PopupObjectList(QWidget* grid, const QPoint& pos);
+    // The object list the context menu was last opened on, or null.
+    QWidget* PopupComponent() const { return FPopupComponent; }
 
     // Runs a handler under the top-level error display.
     void Guard(const std::function<void()>& handler);
@@ -106,6 +114,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void BindControls();
     void WireHandlers();
     void StartUp();
     void ShutDown() noexcept;
@@ -136,6 +145,7 @@ private:
     std::string FSettingsFile;
     bool FSettingsChanged = false;
     std::unique_ptr<varnel::ui::TFetchProgressDialogs> FFetchProgress;
+    QWidget* FPopupComponent = nullptr;
     // Restores the window position while the window is built; stores it
     // when the members go, after the shut-down steps.
     std::unique_ptr<TKWFormStorage> KWFormStorage;

@@ -5,9 +5,11 @@
 
 #include "catalogue/Catalogue.h"
 #include "db/IB_Connection.h"
+#include "ui/IB_Memo.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 void TMainForm::DbPathEditChange() { FUi.LoginButton->setEnabled(!FUi.DbPathEdit->text().isEmpty()); }
@@ -71,6 +73,20 @@ void TMainForm::SystemDataCheckBoxClick()
 void TMainForm::SettingsChanged() { FSettingsChanged = true; }
 
 void TMainForm::OrderingChanged() { FSettingsChanged = true; }
+
+void TMainForm::MemoExit(QObject* Sender)
+{
+    auto* memo = qobject_cast<varnel::ui::TIB_Memo*>(Sender);
+    if (!memo || !memo->DataSource() || !memo->DataSource()->Dataset())
+        return;
+    memo->DataSource()->Dataset()->CheckBrowseMode();
+}
+
+void TMainForm::PopupObjectList(QWidget* grid, const QPoint& pos)
+{
+    FPopupComponent = grid;
+    FUi.PopupMenu1->popup(grid->mapToGlobal(pos));
+}
 
 void TMainForm::MenuFileLoadClick()
 {

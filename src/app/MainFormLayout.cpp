@@ -1,11 +1,15 @@
 #include "app/MainFormLayout.h"
 
+#include "ui/IB_Grid.h"
+#include "ui/IB_Memo.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -25,13 +29,100 @@ QAction* MenuItem(QMenu* menu, const char* text, const char* name)
     return Named(menu->addAction(QString::fromLatin1(text)), name);
 }
 
-// An object page; the lists, memos and detail pages are placed on it when
-// the catalogue is in place.
-QWidget* ObjectPage(QTabWidget* pages, const char* title, const char* name)
+using varnel::ui::TIB_Grid;
+using varnel::ui::TIB_Memo;
+
+// A list: whole-row selection, list-box style, no row indicator.
+TIB_Grid* List(QWidget* parent, const char* name, const varnel::db::TIB_StringList& gridLinks,
+               const char* stretchColumn)
 {
-    QWidget* page = Named(new QWidget(pages), name);
-    pages->addTab(page, QString::fromLatin1(title));
-    return page;
+    auto* grid = Named(new TIB_Grid(parent), name);
+    grid->SetGridLinks(gridLinks);
+    if (stretchColumn)
+        grid->SetStretchColumn(stretchColumn);
+    grid->SetRowSelect(true);
+    grid->SetListBoxStyle(true);
+    grid->SetIndicateRow(false);
+    return grid;
+}
+
+// A description memo with its caption above it. The caption is the memo's
+// auto label, placed by geometry: the memo sits in a holder whose top
+// margin leaves room for it.
+TIB_Memo* DescriptionMemo(QWidget* parent, QBoxLayout* into, const char* name, const char* caption, int height,
+                          int stretch)
+{
+    QWidget* holder = new QWidget(parent);
+    auto* column = new QVBoxLayout(holder);
+    column->setContentsMargins(0, holder->fontMetrics().height() + 3, 0, 0);
+    auto* memo = Named(new TIB_Memo(holder), name);
+    memo->SetDataField("RDB$DESCRIPTION");
+    memo->setMinimumHeight(height);
+    if (stretch == 0)
+        memo->setFixedHeight(height);
+    column->addWidget(memo);
+    memo->AutoLabel().SetKind(varnel::ui::TIB_AutoLabelKind::albTop);
+    memo->AutoLabel().SetCaption(caption);
+    into->addWidget(holder, stretch);
+    return memo;
+}
+
+struct TObjectPageControls {
+    TIB_Grid* List = nullptr;
+    TIB_Memo* Memo = nullptr;
+    QTabWidget* DetailPages = nullptr;
+    TIB_Grid* Detail = nullptr;
+    TIB_Memo* DetailMemo = nullptr;
+};
+
+struct TObjectPageDesign {
+    const char* Title;
+    const char* PageName;
+    const char* ListName;
+    const char* MemoName;
+    const char* MemoCaption;
+    const char* DetailPageTitle;
+    const char* DetailPageControlName;
+    const char* DetailName;
+    varnel::db::TIB_StringList DetailGridLinks;
+    const char* DetailStretchColumn;
+    const char* DetailMemoName;
+    const char* DetailMemoCaption;
+};
+
+// An object page: the object list (233 wide) over the full height on the
+// left; on the right the object's memo (105 high) and a page control with
+// one page: the detail list (189 high) over the detail's memo (77 high,
+// taking what height is left).
+TObjectPageControls ObjectPage(QTabWidget* pages, const TObjectPageDesign& d)
+{
+    TObjectPageControls c;
+    QWidget* page = Named(new QWidget(pages), d.PageName);
+    auto* row = new QHBoxLayout(page);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(6);
+    c.List = List(page, d.ListName, {}, nullptr);
+    c.List->setFixedWidth(233);
+    c.List->setContextMenuPolicy(Qt::CustomContextMenu);
+    row->addWidget(c.List);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(4);
+    c.Memo = DescriptionMemo(page, right, d.MemoName, d.MemoCaption, 105, 0);
+    c.DetailPages = Named(new QTabWidget(page), d.DetailPageControlName);
+    QWidget* detailPage = new QWidget(c.DetailPages);
+    auto* detailColumn = new QVBoxLayout(detailPage);
+    detailColumn->setContentsMargins(4, 4, 4, 4);
+    detailColumn->setSpacing(4);
+    c.Detail = List(detailPage, d.DetailName, d.DetailGridLinks, d.DetailStretchColumn);
+    c.Detail->setFixedHeight(189);
+    detailColumn->addWidget(c.Detail);
+    c.DetailMemo = DescriptionMemo(detailPage, detailColumn, d.DetailMemoName, d.DetailMemoCaption, 77, 1);
+    c.DetailPages->addTab(detailPage, QString::fromLatin1(d.DetailPageTitle));
+    right->addWidget(c.DetailPages, 1);
+    row->addLayout(right, 1);
+    pages->addTab(page, QString::fromLatin1(d.Title));
+    return c;
 }
 
 } // namespace
@@ -78,9 +169,41 @@ TMainFormLayout BuildMainFormLayout(QMainWindow& window)
     column->addWidget(top);
 
     ui.MainPageControl = Named(new QTabWidget(central), "MainPageControl");
-    ui.TablesPage = ObjectPage(ui.MainPageControl, "Tables", "TablesPage");
-    ui.ViewsPage = ObjectPage(ui.MainPageControl, "Views", "ViewsPage");
-    ui.ProceduresPage = ObjectPage(ui.MainPageControl, "Procedures", "ProceduresPage");
+    const char* fieldName = "RDB$RELATION_FIELDS.RDB$FIELD_NAME";
+    TObjectPageControls tables = ObjectPage(
+        ui.MainPageControl,
+        {"Tables", "TablesPage", "TableGrid", "IB_Memo1", "Table description", "Fields", "FieldsPageControl",
+         "IB_Grid2", {"RDB$FIELD_NAME=WIDTH=181", "FIELD_TYPE=WIDTH=103", "MANDATORY=WIDTH=63"}, fieldName,
+         "IB_Memo2", "Field description"});
+    TObjectPageControls views = ObjectPage(ui.MainPageControl,
+                                           {"Views", "ViewsPage", "ViewGrid", "IB_Memo5", "View description", "Fields",
+                                            "ViewFieldsPageControl", "IB_Grid6", {}, fieldName, "IB_Memo6",
+                                            "Field description"});
+    TObjectPageControls procedures = ObjectPage(
+        ui.MainPageControl,
+        {"Procedures", "ProceduresPage", "ProcedureGrid", "IB_Memo4", "Procedure description", "Parameters",
+         "ParametersPageControl", "IB_Grid4", {"RDB$PARAMETER_NAME", "FIELD_TYPE=WIDTH=120", "INOUT=WIDTH=77"},
+         "RDB$PARAMETER_NAME", "IB_Memo3", "Parameter description"});
+    ui.TablesPage = ui.MainPageControl->widget(0);
+    ui.ViewsPage = ui.MainPageControl->widget(1);
+    ui.ProceduresPage = ui.MainPageControl->widget(2);
+    ui.TableGrid = tables.List;
+    ui.IB_Memo1 = tables.Memo;
+    ui.FieldsPageControl = tables.DetailPages;
+    ui.IB_Grid2 = tables.Detail;
+    ui.IB_Memo2 = tables.DetailMemo;
+    ui.ViewGrid = views.List;
+    ui.IB_Memo5 = views.Memo;
+    ui.ViewFieldsPageControl = views.DetailPages;
+    ui.IB_Grid6 = views.Detail;
+    ui.IB_Memo6 = views.DetailMemo;
+    ui.ProcedureGrid = procedures.List;
+    ui.IB_Memo4 = procedures.Memo;
+    ui.ParametersPageControl = procedures.DetailPages;
+    ui.IB_Grid4 = procedures.Detail;
+    ui.IB_Memo3 = procedures.DetailMemo;
+    ui.PopupMenu1 = Named(new QMenu(&window), "PopupMenu1");
+    ui.PopupMenuExportSQLScript = MenuItem(ui.PopupMenu1, "Export SQL script...", "PopupMenuExportSQLScript");
     ui.HTMLSettingsPage = Named(new QWidget(ui.MainPageControl), "HTMLSettingsPage");
     auto* settingsColumn = new QVBoxLayout(ui.HTMLSettingsPage);
     settingsColumn->setContentsMargins(4, 4, 4, 4);
