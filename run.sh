@@ -12,14 +12,7 @@ scripts/build.sh
 
 build=${VARNEL_BUILD_DIR:-$here/build}
 out=$build/sample
-mkdir -p "$out"
-db=$out/sample.fdb
-if [ ! -f "$db" ] || [ "$here/sample/sample.sql" -nt "$db" ]; then
-  rm -f "$db"
-  { printf "SET NAMES ISO8859_1;\nCREATE DATABASE '%s' USER 'SYSDBA' DEFAULT CHARACTER SET UTF8;\n" "$db"
-    cat "$here/sample/sample.sql"; } > "$out/create.sql"
-  env -u ISC_USER -u ISC_PASSWORD isql-fb -q -b -i "$out/create.sql"
-fi
+db=$(scripts/sample-db.sh "$build")
 
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   # The window takes no arguments: it starts with the settings file its

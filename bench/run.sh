@@ -4,7 +4,7 @@
 #   bench/run.sh [--size default|small] [--tables N] [--columns N] [--views N]
 #                [--procedures N] [--seed N] [--runs N] [--warmup N]
 #                [--long S] [--limit S] [--mode both|embedded|tcp]
-#                [--cache-dir DIR] [--build-dir DIR]
+#                [--cache-dir DIR] [--build-dir DIR] [--window-tables N,M]
 #
 # Makes sure the catalogue database of the chosen size exists (built once,
 # cached by its parameters), builds the benchmark programs, then times each
@@ -27,9 +27,10 @@ limit=600
 mode=both
 cache_dir=${VARNEL_BENCH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varnel-bench}
 build_dir=${VARNEL_BUILD_DIR:-$here/build}
+window_tables=200,20000
 
 usage() {
-  sed -n '4,8p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '4,9p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -49,6 +50,7 @@ while [ $# -gt 0 ]; do
     --mode) mode=$2 ;;
     --cache-dir) cache_dir=$2 ;;
     --build-dir) build_dir=$2 ;;
+    --window-tables) window_tables=$2 ;;
     *) usage ;;
   esac
   shift 2
@@ -64,6 +66,8 @@ for n in "$tables" "$columns" "$views" "$procedures" "$seed" "$runs" "$warmup" "
   [[ "$n" =~ ^[0-9]+$ ]] || usage
 done
 [ "$runs" -ge 1 ] && [ "$columns" -ge 1 ] && [ "$limit" -ge 1 ] || usage
+IFS=, read -r win_small win_large <<<"$window_tables"
+[[ "$win_small" =~ ^[0-9]+$ ]] && [[ "${win_large:-}" =~ ^[0-9]+$ ]] || usage
 
 fail() {
   echo "bench: $*" >&2
@@ -85,6 +89,12 @@ cmake --build "$bench_build" -j "$(nproc 2>/dev/null || echo 2)" >"$bench_build/
 gen=$bench_build/varnel-bench-gen
 floor=$bench_build/varnel-bench-floor
 bulk=$bench_build/varnel-bench-bulk
+# varnel-export and the main-window driver come from the main build.
+cmake --build "$build_dir" --target varnel-export varnel-bench-window -j "$(nproc 2>/dev/null || echo 2)" \
+  >"$bench_build/build-main.log" 2>&1 ||
+  { cat "$bench_build/build-main.log" >&2; fail "building varnel-export and varnel-bench-window failed"; }
+export_prog=$build_dir/bin/varnel-export
+window_prog=$build_dir/bin/varnel-bench-window
 command -v isql-fb >/dev/null || fail "isql-fb is missing (scripts/install-deps.sh)"
 [ -x /usr/bin/time ] || fail "/usr/bin/time is missing (scripts/install-deps.sh)"
 
@@ -96,40 +106,54 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# --- The catalogue database (cached) --------------------------------------
+# --- The catalogue databases (cached) -------------------------------------
 # The key holds every parameter and the generator's source, so a changed
 # generator builds a new file.
 gen_hash=$(sha256sum "$here/bench/gen.cpp" | cut -c1-12)
-key=t$tables-c$columns-v$views-p$procedures-s$seed-$gen_hash
 mkdir -p "$cache_dir"
-db=$cache_dir/$key.fdb
-info=$cache_dir/$key.info
-(
-  # One builder at a time per catalogue; a second runner waits and reuses
-  # it. (set -e does not hold in here: every step is checked.)
-  flock 9 || exit 1
-  if [ ! -f "$db" ] || [ ! -f "$info" ]; then
-    rm -f "$db" "$info" "$db.tmp"
-    start=${EPOCHREALTIME/./}
-    "$gen" --db "$db.tmp" --create >"$work/create.sql" || exit 1
-    "$gen" --db "$db.tmp" --tables "$tables" --columns "$columns" --views "$views" \
-      --procedures "$procedures" --seed "$seed" >"$work/fill.sql" || exit 1
-    "${embedded_env[@]}" isql-fb -q -b -i "$work/create.sql" >"$work/gen.log" 2>&1 ||
-      { cat "$work/gen.log" >&2; exit 1; }
-    # Asynchronous writes while filling (several times faster), back to
-    # the default forced writes afterwards.
-    "${embedded_env[@]}" gfix -write async -user SYSDBA "$db.tmp" >>"$work/gen.log" 2>&1 ||
-      { cat "$work/gen.log" >&2; exit 1; }
-    "${embedded_env[@]}" isql-fb -q -b -i "$work/fill.sql" >>"$work/gen.log" 2>&1 ||
-      { tail -n 20 "$work/gen.log" >&2; exit 1; }
-    "${embedded_env[@]}" gfix -write sync -user SYSDBA "$db.tmp" >>"$work/gen.log" 2>&1 ||
-      { cat "$work/gen.log" >&2; exit 1; }
-    end=${EPOCHREALTIME/./}
-    mv "$db.tmp" "$db" || exit 1
-    echo "$(( (end - start) / 1000 ))" >"$info" || exit 1
-    echo fresh >"$work/generated"
-  fi
-) 9>"$cache_dir/$key.lock" || fail "generating the catalogue failed"
+
+# catalogue TABLES COLUMNS VIEWS PROCEDURES: makes sure the catalogue of
+# these sizes exists; sets cat_db and cat_info, and cat_fresh when it was
+# built now.
+catalogue() {
+  local key=t$1-c$2-v$3-p$4-s$seed-$gen_hash
+  cat_db=$cache_dir/$key.fdb
+  cat_info=$cache_dir/$key.info
+  cat_fresh=
+  rm -f "$work/generated"
+  (
+    # One builder at a time per catalogue; a second runner waits and reuses
+    # it. (set -e does not hold in here: every step is checked.)
+    flock 9 || exit 1
+    if [ ! -f "$cat_db" ] || [ ! -f "$cat_info" ]; then
+      rm -f "$cat_db" "$cat_info" "$cat_db.tmp"
+      start=${EPOCHREALTIME/./}
+      "$gen" --db "$cat_db.tmp" --create >"$work/create.sql" || exit 1
+      "$gen" --db "$cat_db.tmp" --tables "$1" --columns "$2" --views "$3" \
+        --procedures "$4" --seed "$seed" >"$work/fill.sql" || exit 1
+      "${embedded_env[@]}" isql-fb -q -b -i "$work/create.sql" >"$work/gen.log" 2>&1 ||
+        { cat "$work/gen.log" >&2; exit 1; }
+      # Asynchronous writes while filling (several times faster), back to
+      # the default forced writes afterwards.
+      "${embedded_env[@]}" gfix -write async -user SYSDBA "$cat_db.tmp" >>"$work/gen.log" 2>&1 ||
+        { cat "$work/gen.log" >&2; exit 1; }
+      "${embedded_env[@]}" isql-fb -q -b -i "$work/fill.sql" >>"$work/gen.log" 2>&1 ||
+        { tail -n 20 "$work/gen.log" >&2; exit 1; }
+      "${embedded_env[@]}" gfix -write sync -user SYSDBA "$cat_db.tmp" >>"$work/gen.log" 2>&1 ||
+        { cat "$work/gen.log" >&2; exit 1; }
+      end=${EPOCHREALTIME/./}
+      mv "$cat_db.tmp" "$cat_db" || exit 1
+      echo "$(( (end - start) / 1000 ))" >"$cat_info" || exit 1
+      echo fresh >"$work/generated"
+    fi
+  ) 9>"$cache_dir/$key.lock" || fail "generating the catalogue failed"
+  if [ -f "$work/generated" ]; then cat_fresh=1; fi
+}
+
+catalogue "$tables" "$columns" "$views" "$procedures"
+db=$cat_db
+info=$cat_info
+[ -z "$cat_fresh" ] || echo fresh >"$work/generated"
 gen_ms=$(cat "$info")
 db_mib=$(( $(stat -c %s "$db") / 1048576 ))
 
@@ -260,18 +284,14 @@ run_mode() {
   measure "$m isql -extract" isql-fb -x -ch ISO8859_1 -user SYSDBA "$d" -o "$work/extract.sql"
   print_peak "$m isql -extract"
 
-  # --- LATER: varnel-export figures ---------------------------------------
-  # Wall time of each document with the default settings (no -s; the TOC
-  # is on for HTML), and the peak resident memory of each run:
-  #   measure "$m export html" "$export" -d "$d" --html "$work/out.html"
-  #   print_peak "$m export html"
-  #   measure "$m export xml" "$export" -d "$d" --xml "$work/out.xml"
-  #   print_peak "$m export xml"
-  #   measure "$m export sql" "$export" -d "$d" --sql "$work/out.sql"
-  #   print_peak "$m export sql"
-  # (export=$build_dir/bin/varnel-export; it takes the password from
-  # ISC_PASSWORD like the floors.)
-  # -------------------------------------------------------------------------
+  # Each document with the default settings (no -s: the TOC is on for
+  # HTML); varnel-export takes the server's password from ISC_PASSWORD
+  # like the floors.
+  local doc
+  for doc in html xml sql; do
+    measure "$m export $doc" "$export_prog" -d "$d" --$doc "$work/out.$doc"
+    print_peak "$m export $doc"
+  done
 }
 
 if [ "$mode" != tcp ]; then
@@ -295,26 +315,47 @@ if [ "$mode" != embedded ]; then
   run_mode tcp "127.0.0.1:$server_dir/catalogue.fdb"
 fi
 
-# --- LATER: main-window figures -------------------------------------------
-# Time to the first page of the table list and the rows fetched for it, on
-# catalogues of 200 and of 20,000 tables (--tables 200 / --tables 20000,
-# each cached like this one):
-#   first page 200 tables: N ms, first page 20000 tables: N ms,
-#   first page 200 tables rows fetched: N rows, ...
-# ---------------------------------------------------------------------------
+# --- Main window ------------------------------------------------------------
+# Time from the confirmed login to the first drawn page of the table list,
+# and the table rows fetched by then, on a small and a large catalogue
+# (--window-tables; 5 columns, 10 views, 10 procedures each, embedded).
+window_figure() {
+  local n=$1 i out ms rows
+  catalogue "$n" 5 10 10
+  local -a samples=()
+  for ((i = 0; i < warmup + runs; i++)); do
+    out=$("${embedded_env[@]}" QT_QPA_PLATFORM=offscreen timeout -k 10 "$limit" "$window_prog" "$cat_db" 2>&1) ||
+      { printf '%s\n' "$out" >&2; fail "the main-window driver failed on $n tables"; }
+    ms=$(sed -n 's/^first page: \([0-9.]*\) ms$/\1/p' <<<"$out")
+    rows=$(sed -n 's/^rows fetched: \([0-9]*\)$/\1/p' <<<"$out")
+    [ -n "$ms" ] && [ -n "$rows" ] || fail "unexpected output of the main-window driver: $out"
+    ((i < warmup)) || samples+=("$ms")
+  done
+  ms=$(printf '%s\n' "${samples[@]}" | sort -g | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "%.1f", m }')
+  figure["first page $n tables"]=$ms
+  echo "first page $n tables: $ms ms"
+  echo "first page $n tables rows fetched: $rows rows"
+}
+window_figure "$win_small"
+window_figure "$win_large"
 
 # Ratios. Figures of a mode that did not run are left out.
 for m in embedded tcp; do
   [ -n "${figure[$m floor]:-}" ] || continue
   ratio "$m floor / bulk floor" "$m floor" "$m bulk floor" "none, informative"
   ratio "$m floor (no types join) / bulk floor" "$m floor (no types join)" "$m bulk floor" "none, informative"
-  # --- LATER: export ratios ----------------------------------------------
-  #   for doc in html xml sql; do
-  #     ratio "$m export $doc / floor" "$m export $doc" "$m floor" "<= 1.25"
-  #     ratio "$m export $doc / bulk floor" "$m export $doc" "$m bulk floor" "<= 2"
-  #   done
-  #   ratio "$m export xml / isql -extract" "$m export xml" "$m isql -extract" "<= 0.5"
-  #   peak memory of each export: target <= 64 MiB on the default catalogue
-  # -------------------------------------------------------------------------
+  # The catalogue no longer joins RDB$TYPES: its floor is the one without.
+  for doc in html xml sql; do
+    ratio "$m export $doc / floor" "$m export $doc" "$m floor (no types join)" "<= 1.25"
+    ratio "$m export $doc / bulk floor" "$m export $doc" "$m bulk floor" "<= 2"
+  done
+  ratio "$m export xml / isql -extract" "$m export xml" "$m isql -extract" "<= 0.5"
+  for doc in html xml sql; do
+    [ -n "${peak[$m export $doc]:-}" ] || continue
+    printf 'ratio %s: %s (target: <= 1.00, 64 MiB on the default catalogue)\n' "$m export $doc peak memory / 64 MiB" \
+      "$(awk -v k="${peak[$m export $doc]}" 'BEGIN { printf "%.2f", k / 65536 }')"
+  done
 done
-# --- LATER: ratio first page 20000 / 200 tables (target about 1) -----------
+printf 'ratio first page %s / %s tables: %s (target: about 1, each within 150 ms)\n' "$win_large" "$win_small" \
+  "$(awk -v a="${figure[first page $win_large tables]}" -v b="${figure[first page $win_small tables]}" \
+    'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')"

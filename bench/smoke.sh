@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-${VARNEL_BUILD_DIR:-$here/build}}
 
-out=$("$here/bench/run.sh" --size small --runs 1 --warmup 0 --build-dir "$build" \
+out=$("$here/bench/run.sh" --size small --runs 1 --warmup 0 --window-tables 20,200 --build-dir "$build" \
   --cache-dir "$build/bench-cache" 2>&1) || { printf '%s\n' "$out"; echo "smoke: the runner failed" >&2; exit 1; }
 printf '%s\n' "$out"
 
@@ -14,6 +14,11 @@ expected=(
   '^machine: [0-9]+ cores$'
   '^catalogue: 50 tables of 20 columns, 10 views, 10 procedures, seed 1 '
   '^generation: [0-9]+\.[0-9] s( \(cached\))?$'
+  '^first page 20 tables: [0-9]+\.[0-9] ms$'
+  '^first page 20 tables rows fetched: [0-9]+ rows$'
+  '^first page 200 tables: [0-9]+\.[0-9] ms$'
+  '^first page 200 tables rows fetched: [0-9]+ rows$'
+  '^ratio first page 200 / 20 tables: [0-9]+\.[0-9]{2} \(target: '
 )
 for m in embedded tcp; do
   expected+=(
@@ -26,7 +31,17 @@ for m in embedded tcp; do
     "^$m isql -extract peak memory: [0-9]+\.[0-9] MiB$"
     "^ratio $m floor / bulk floor: [0-9]+\.[0-9]{2} \(target: "
     "^ratio $m floor \(no types join\) / bulk floor: [0-9]+\.[0-9]{2} \(target: "
+    "^ratio $m export xml / isql -extract: [0-9]+\.[0-9]{2} \(target: "
   )
+  for doc in html xml sql; do
+    expected+=(
+      "^$m export $doc: [0-9]+ ms$"
+      "^$m export $doc peak memory: [0-9]+\.[0-9] MiB$"
+      "^ratio $m export $doc / floor: [0-9]+\.[0-9]{2} \(target: "
+      "^ratio $m export $doc / bulk floor: [0-9]+\.[0-9]{2} \(target: "
+      "^ratio $m export $doc peak memory / 64 MiB: [0-9]+\.[0-9]{2} \(target: "
+    )
+  done
 done
 missing=0
 for re in "${expected[@]}"; do

@@ -28,6 +28,11 @@ const TIB_StringList kViewSQL = {
     "WHERE RDB$VIEW_BLR IS NOT NULL",
 };
 
+// RDB$TYPE_NAME of the field and parameter queries: a calculated column
+// filled from the catalogue's cache of RDB$TYPES. Joining RDB$TYPES in the
+// query made the server scan that unindexed table for every row.
+const char* const kTypeNameColumn = "RDB$TYPE_NAME=CHAR(31)";
+
 // The field SQL: FieldQuery and FieldExportQuery.
 const TIB_StringList kFieldSQL = {
     "SELECT rf.RDB$RELATION_NAME",
@@ -37,14 +42,11 @@ const TIB_StringList kFieldSQL = {
     "     , f.RDB$NULL_FLAG AS NULL_FLAG2",
     "     , f.RDB$FIELD_TYPE",
     "     , f.RDB$FIELD_SUB_TYPE",
-    "     , t.RDB$TYPE_NAME",
     "     , f.RDB$FIELD_LENGTH",
     "     , f.RDB$FIELD_PRECISION",
     "     , f.RDB$FIELD_SCALE",
     "FROM RDB$RELATION_FIELDS rf",
     "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE",
-    "LEFT JOIN RDB$TYPES t ON t.RDB$TYPE = f.RDB$FIELD_TYPE",
-    "AND t.RDB$FIELD_NAME = 'RDB$FIELD_TYPE'",
     "ORDER BY RDB$FIELD_POSITION",
 };
 
@@ -75,14 +77,11 @@ const TIB_StringList kParameterSQL = {
     "     , p.RDB$PROCEDURE_NAME",
     "     , f.RDB$FIELD_TYPE",
     "     , f.RDB$FIELD_SUB_TYPE",
-    "     , t.RDB$TYPE_NAME",
     "     , f.RDB$FIELD_LENGTH",
     "     , f.RDB$FIELD_PRECISION",
     "     , f.RDB$FIELD_SCALE",
     "FROM RDB$PROCEDURE_PARAMETERS p",
     "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE",
-    "LEFT JOIN RDB$TYPES t ON t.RDB$TYPE = f.RDB$FIELD_TYPE",
-    "AND t.RDB$FIELD_NAME = 'RDB$FIELD_TYPE'",
     "ORDER BY RDB$PARAMETER_TYPE, RDB$PARAMETER_NUMBER",
 };
 
@@ -308,7 +307,7 @@ TCatalogue::TCatalogue(TIB_Connection& connection, TIB_Transaction& transaction,
     SetUp(FieldQuery, "FieldQuery", kFieldSQL);
     FieldQuery.SetMasterSource(&TableDataSource);
     FieldQuery.SetMasterLinks({"RDB$RELATION_NAME=RDB$RELATIONS.RDB$RELATION_NAME"});
-    FieldQuery.SetCalculatedFields({"FIELD_TYPE=VARCHAR(30)", "MANDATORY=VARCHAR(5)"});
+    FieldQuery.SetCalculatedFields({"FIELD_TYPE=VARCHAR(30)", "MANDATORY=VARCHAR(5)", kTypeNameColumn});
     FieldQuery.OnCalculateField = calcField;
     FieldQuery.OnPrepareSQL = [this](TIB_Dataset&) { AdaptEditSQL(FieldQuery, TDescriptionKind::TableColumn); };
     FieldQuery.SetEditSQL(kFieldEditSQL);
@@ -370,7 +369,7 @@ TCatalogue::TCatalogue(TIB_Connection& connection, TIB_Transaction& transaction,
     SetUp(ParameterQuery, "ParameterQuery", kParameterSQL);
     ParameterQuery.SetMasterSource(&ProcedureDataSource);
     ParameterQuery.SetMasterLinks({"RDB$PROCEDURE_NAME=RDB$PROCEDURES.RDB$PROCEDURE_NAME"});
-    ParameterQuery.SetCalculatedFields({"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)"});
+    ParameterQuery.SetCalculatedFields({"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)", kTypeNameColumn});
     ParameterQuery.OnCalculateField = calcParam;
     ParameterQuery.OnPrepareSQL = [this](TIB_Dataset& d) {
         AdaptEditSQL(ParameterQuery, TDescriptionKind::Parameter);
@@ -391,7 +390,7 @@ TCatalogue::TCatalogue(TIB_Connection& connection, TIB_Transaction& transaction,
     SetUp(FieldExportQuery, "FieldExportQuery", kFieldSQL);
     FieldExportQuery.SetMasterSource(&TableExportDataSource);
     FieldExportQuery.SetMasterLinks({"rf.RDB$RELATION_NAME=RDB$RELATIONS.RDB$RELATION_NAME"});
-    FieldExportQuery.SetCalculatedFields({"FIELD_TYPE VARCHAR(30)", "MANDATORY VARCHAR(5)"});
+    FieldExportQuery.SetCalculatedFields({"FIELD_TYPE VARCHAR(30)", "MANDATORY VARCHAR(5)", kTypeNameColumn});
     FieldExportQuery.OnCalculateField = calcField;
 
     SetUp(ViewExportQuery, "ViewExportQuery", kViewExportSQL);
@@ -413,7 +412,7 @@ TCatalogue::TCatalogue(TIB_Connection& connection, TIB_Transaction& transaction,
     SetUp(ParamsExportQuery, "ParamsExportQuery", kParameterSQL);
     ParamsExportQuery.SetMasterSource(&ProcedureExportDataSource);
     ParamsExportQuery.SetMasterLinks({"RDB$PROCEDURE_NAME=RDB$PROCEDURES.RDB$PROCEDURE_NAME"});
-    ParamsExportQuery.SetCalculatedFields({"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)"});
+    ParamsExportQuery.SetCalculatedFields({"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)", kTypeNameColumn});
     ParamsExportQuery.OnCalculateField = calcParam;
     ParamsExportQuery.OnPrepareSQL = [this](TIB_Dataset& d) {
         ExcludePackagedRoutines(d, "p.RDB$PACKAGE_NAME IS NULL");
@@ -526,8 +525,43 @@ void TCatalogue::SystemDataCheckBoxClick()
     FieldExportQuery.InvalidateSQL();
 }
 
+const std::string* TCatalogue::FieldTypeName(int fieldType)
+{
+    // One read per attachment: the cache goes with the connection it was
+    // read on.
+    if (!FTypeNamesRead || FTypeNamesConnectTime != FConnection.ConnectTime()) {
+        FTypeNames.clear();
+        TIB_Query q(FConnection.SessionPtr());
+        q.SetName("FieldTypeNames");
+        q.SetIB_Connection(&FConnection);
+        q.SetIB_Transaction(&FTransaction);
+        q.SetKeyLinksAutoDefine(false);
+        q.SetSQL({"SELECT RDB$TYPE, RDB$TYPE_NAME FROM RDB$TYPES WHERE RDB$FIELD_NAME = 'RDB$FIELD_TYPE'"});
+        q.Open();
+        for (q.First(); !q.Eof(); q.Next())
+            FTypeNames.emplace(q.FieldByName("RDB$TYPE").AsInteger(), q.FieldByName("RDB$TYPE_NAME").AsString());
+        q.Close();
+        FTypeNamesConnectTime = FConnection.ConnectTime();
+        FTypeNamesRead = true;
+    }
+    auto it = FTypeNames.find(fieldType);
+    return it == FTypeNames.end() ? nullptr : &it->second;
+}
+
+void TCatalogue::FillTypeName(TIB_Row& ARow)
+{
+    TIB_Column& typeName = ARow.ByName("RDB$TYPE_NAME");
+    TIB_Column& fieldType = ARow.ByName("RDB$FIELD_TYPE");
+    const std::string* name = fieldType.IsNull() ? nullptr : FieldTypeName(fieldType.AsInteger());
+    if (name)
+        typeName.SetAsString(*name);
+    else
+        typeName.Clear();
+}
+
 void TCatalogue::FieldExportQueryCalculateField(TIB_Statement&, TIB_Row& ARow, TIB_Column*)
 {
+    FillTypeName(ARow);
     ARow.ByName("FIELD_TYPE").SetAsString(FieldTypeText(TypeInfoOf(ARow)));
     ARow.ByName("MANDATORY").SetAsString(MandatoryText(ARow.ByName("RDB$NULL_FLAG").AsInteger(),
                                                        ARow.ByName("NULL_FLAG2").AsInteger(),
@@ -536,6 +570,7 @@ void TCatalogue::FieldExportQueryCalculateField(TIB_Statement&, TIB_Row& ARow, T
 
 void TCatalogue::ParamsExportQueryCalculateField(TIB_Statement&, TIB_Row& ARow, TIB_Column*)
 {
+    FillTypeName(ARow);
     ARow.ByName("INOUT").SetAsString(InOutText(ARow.ByName("RDB$PARAMETER_TYPE").AsInteger()));
     ARow.ByName("FIELD_TYPE").SetAsString(FieldTypeText(TypeInfoOf(ARow)));
 }

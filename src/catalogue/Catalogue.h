@@ -21,6 +21,8 @@
 #include "db/IB_Text.h"
 
 #include <array>
+#include <chrono>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -142,8 +144,18 @@ private:
     // OnPrepareSQL step of the procedure and parameter queries.
     void ExcludePackagedRoutines(varnel::db::TIB_Dataset& query, const char* condition);
 
+    // RDB$TYPE_NAME of the row from the cache (null when the type is
+    // null or has no name).
+    void FillTypeName(varnel::db::TIB_Row& ARow);
+    // The name of a field type code; the cache of RDB$TYPES is read on
+    // first use after each attach.
+    const std::string* FieldTypeName(int fieldType);
+
     varnel::db::TIB_Connection& FConnection;
     varnel::db::TIB_Transaction& FTransaction;
     const SettingsAccessor& FSettings;
     const varnel::db::TIB_Owner* FOwner;
+    std::map<int, std::string> FTypeNames;
+    bool FTypeNamesRead = false;
+    std::chrono::system_clock::time_point FTypeNamesConnectTime;
 };

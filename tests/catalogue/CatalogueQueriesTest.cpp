@@ -337,10 +337,9 @@ TEST_F(CatalogueServerSQL, DetailListsWithTheirMasterLinks)
     const std::string fieldHead =
         "SELECT rf.RDB$RELATION_NAME\r\n     , rf.RDB$FIELD_NAME\r\n     , rf.RDB$NULL_FLAG\r\n"
         "     , rf.RDB$DESCRIPTION\r\n     , f.RDB$NULL_FLAG AS NULL_FLAG2\r\n     , f.RDB$FIELD_TYPE\r\n"
-        "     , f.RDB$FIELD_SUB_TYPE\r\n     , t.RDB$TYPE_NAME\r\n     , f.RDB$FIELD_LENGTH\r\n"
+        "     , f.RDB$FIELD_SUB_TYPE\r\n     , f.RDB$FIELD_LENGTH\r\n"
         "     , f.RDB$FIELD_PRECISION\r\n     , f.RDB$FIELD_SCALE\r\nFROM RDB$RELATION_FIELDS rf\r\n"
-        "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE\r\n"
-        "LEFT JOIN RDB$TYPES t ON t.RDB$TYPE = f.RDB$FIELD_TYPE\r\nAND t.RDB$FIELD_NAME = 'RDB$FIELD_TYPE'\r\n";
+        "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = rf.RDB$FIELD_SOURCE\r\n";
     EXPECT_EQ(cat_->FieldQuery.ServerSQL(), fieldHead +
                                                 "WHERE RDB$RELATION_NAME=? /* MLNK_RDB$RELATION_NAME_0 */ \r\n"
                                                 "ORDER BY RDB$FIELD_POSITION ASC\r\n");
@@ -361,10 +360,9 @@ TEST_F(CatalogueServerSQL, DetailListsWithTheirMasterLinks)
     const std::string paramHead =
         "SELECT p.RDB$PARAMETER_NAME\r\n     , p.RDB$PARAMETER_TYPE\r\n     , p.RDB$DESCRIPTION\r\n"
         "     , p.RDB$PROCEDURE_NAME\r\n     , f.RDB$FIELD_TYPE\r\n     , f.RDB$FIELD_SUB_TYPE\r\n"
-        "     , t.RDB$TYPE_NAME\r\n     , f.RDB$FIELD_LENGTH\r\n     , f.RDB$FIELD_PRECISION\r\n"
+        "     , f.RDB$FIELD_LENGTH\r\n     , f.RDB$FIELD_PRECISION\r\n"
         "     , f.RDB$FIELD_SCALE\r\nFROM RDB$PROCEDURE_PARAMETERS p\r\n"
-        "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE\r\n"
-        "LEFT JOIN RDB$TYPES t ON t.RDB$TYPE = f.RDB$FIELD_TYPE\r\nAND t.RDB$FIELD_NAME = 'RDB$FIELD_TYPE'\r\n";
+        "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = p.RDB$FIELD_SOURCE\r\n";
     const std::string paramTail = "WHERE RDB$PROCEDURE_NAME=? /* MLNK_RDB$PROCEDURE_NAME_0 */ \r\n"
                                   "  AND p.RDB$PACKAGE_NAME IS NULL\r\n"
                                   "ORDER BY RDB$PARAMETER_TYPE ASC\r\n       , RDB$PARAMETER_NUMBER ASC\r\n";

@@ -158,5 +158,74 @@ TEST_F(CatalogueMarkTiming, HandlersFillEveryColumnOnEachCall)
     EXPECT_EQ(cat_->FieldQuery.State(), TIB_DatasetState::dssBrowse) << "calculated columns never start an edit";
 }
 
+// RDB$TYPE_NAME of the field and parameter lists comes from the cache of
+// RDB$TYPES, not from a join: every row holds what the join gives, system
+// tables included, and the cache is read again after a reconnect.
+using TypeNameRows = std::vector<std::pair<std::string, std::string>>;
+
+TypeNameRows JoinedTypeNames(TIB_Connection& c, TIB_Transaction& t, const std::string& from, const std::string& key)
+{
+    TIB_Query q(c.SessionPtr());
+    q.SetIB_Connection(&c);
+    q.SetIB_Transaction(&t);
+    q.SetKeyLinksAutoDefine(false);
+    q.SetSQL({"SELECT " + key + ", t.RDB$TYPE_NAME FROM " + from,
+              "LEFT JOIN RDB$FIELDS f ON f.RDB$FIELD_NAME = x.RDB$FIELD_SOURCE",
+              "LEFT JOIN RDB$TYPES t ON t.RDB$TYPE = f.RDB$FIELD_TYPE AND t.RDB$FIELD_NAME = 'RDB$FIELD_TYPE'",
+              "ORDER BY 1"});
+    q.Open();
+    TypeNameRows rows;
+    for (q.First(); !q.Eof(); q.Next()) {
+        TIB_Column& n = q.Fields().Columns(1);
+        rows.emplace_back(q.Fields().Columns(0).AsString(), n.IsNull() ? "<null>" : n.AsString());
+    }
+    return rows;
+}
+
+TypeNameRows CachedTypeNames(TIB_Dataset& master, TIB_Dataset& detail, const char* masterName,
+                             const char* detailName)
+{
+    TypeNameRows rows;
+    for (master.First(); !master.Eof(); master.Next())
+        for (detail.First(); !detail.Eof(); detail.Next()) {
+            TIB_Column& n = detail.FieldByName("RDB$TYPE_NAME");
+            rows.emplace_back(master.FieldByName(masterName).AsString() + "." + detail.FieldByName(detailName).AsString(),
+                              n.IsNull() ? "<null>" : n.AsString());
+        }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+TEST_F(CatalogueMarkTiming, TypeNamesFromTheCacheEqualTheJoin)
+{
+    settings_.SetBool(Setting::Settings_SystemData, true);
+    for (int attach = 0; attach < 2; ++attach) {
+        SCOPED_TRACE(attach);
+        for (TIB_Query* q : cat_->Queries())
+            EXPECT_EQ(q->SQLText().find("RDB$TYPES"), std::string::npos) << q->Name();
+        const TypeNameRows fields =
+            JoinedTypeNames(*conn_, *tr_, "RDB$RELATION_FIELDS x", "TRIM(x.RDB$RELATION_NAME) || '.' || TRIM(x.RDB$FIELD_NAME)");
+        ASSERT_GT(fields.size(), 100u) << "system tables included";
+        cat_->TableExportQuery.Open();
+        EXPECT_EQ(CachedTypeNames(cat_->TableExportQuery, cat_->FieldExportQuery, "RDB$RELATION_NAME",
+                                  "RDB$FIELD_NAME"),
+                  fields);
+        cat_->CloseExportQueries();
+        const TypeNameRows params = JoinedTypeNames(
+            *conn_, *tr_, "RDB$PROCEDURE_PARAMETERS x",
+            "TRIM(x.RDB$PROCEDURE_NAME) || '.' || TRIM(x.RDB$PARAMETER_NAME)");
+        cat_->OpenBrowseQueries();
+        TypeNameRows packaged; // the lists leave packaged routines out
+        for (const auto& r : params)
+            if (r.first.rfind("P_", 0) == 0)
+                packaged.push_back(r);
+        EXPECT_EQ(CachedTypeNames(cat_->ProcedureQuery, cat_->ParameterQuery, "RDB$PROCEDURE_NAME",
+                                  "RDB$PARAMETER_NAME"),
+                  packaged);
+        conn_->Disconnect();
+        conn_->Connect();
+    }
+}
+
 } // namespace
 } // namespace varnel::cattest
