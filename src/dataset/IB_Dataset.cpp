@@ -1231,10 +1231,17 @@ std::optional<std::string> TIB_Dataset::AttributeOf(const TIB_StringList& list, 
         return std::nullopt;
     if (auto v = ValueOfName(list, ColumnListName(column)))
         return v;
-    if (column.SQLName() != column.FieldName() && !column.SQLName().empty())
-        return ValueOfName(list, column.RelName().empty() ? column.SQLName()
-                                                          : column.RelName() + "." + column.SQLName());
-    return std::nullopt;
+    if (column.SQLName() == column.FieldName() || column.SQLName().empty())
+        return std::nullopt;
+    // An aliased column is also found by its server name, unless another
+    // column of the row carries that name: "vr.RDB$RELATION_NAME AS
+    // BASE_TABLE" beside "rf.RDB$RELATION_NAME" must not take the other
+    // column's entries.
+    const TIB_Row& row = column.Row();
+    for (int i = 0; i < row.ColumnCount(); ++i)
+        if (&row.Columns(i) != &column && SameText(row.Columns(i).FieldName(), column.SQLName()))
+            return std::nullopt;
+    return ValueOfName(list, column.RelName().empty() ? column.SQLName() : column.RelName() + "." + column.SQLName());
 }
 
 std::string TIB_Dataset::DisplayLabel(const TIB_Column& column) const

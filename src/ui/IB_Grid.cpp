@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdlib>
@@ -360,6 +361,31 @@ void TIB_Grid::resizeEvent(QResizeEvent* event)
     QTableView::resizeEvent(event);
     UpdatePageRows();
     Stretch();
+    QueueFillPage();
+}
+
+void TIB_Grid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    // A grid whose dataset opened while it was hidden (a page not shown)
+    // knows only the rows it had room for then; the view itself asks for
+    // more only when its rows or its scroll position change.
+    QueueFillPage();
+}
+
+void TIB_Grid::QueueFillPage()
+{
+    QTimer::singleShot(0, this, [this] { FillPage(); });
+}
+
+void TIB_Grid::FillPage()
+{
+    QAbstractItemModel* m = model();
+    if (!m || !isVisible() || !m->canFetchMore(QModelIndex()))
+        return;
+    const int rows = m->rowCount();
+    if (rows == 0 || rowViewportPosition(rows - 1) + rowHeight(rows - 1) <= viewport()->height())
+        m->fetchMore(QModelIndex());
 }
 
 bool TIB_Grid::viewportEvent(QEvent* event)

@@ -96,6 +96,7 @@ public:
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
@@ -109,6 +110,9 @@ private:
     void QueueSyncSelection();
     void UpdateOrderingIndicator();
     void UpdatePageRows();
+    // Asks the model for more rows while the last known one is in sight.
+    void FillPage();
+    void QueueFillPage();
     bool DatasetBusy() const;
 
     std::unique_ptr<varnel::db::TIB_DataLink> link_;
