@@ -111,7 +111,9 @@ TEST(CatalogueWiring, DesignedProperties)
 
     EXPECT_EQ(cat.FieldQuery.KeyLinks(),
               (TIB_StringList{"RDB$RELATION_FIELDS.RDB$FIELD_NAME", "RDB$RELATION_FIELDS.RDB$RELATION_NAME"}));
-    EXPECT_EQ(cat.FieldQuery.CalculatedFields(), (TIB_StringList{"FIELD_TYPE=VARCHAR(30)", "MANDATORY=VARCHAR(5)"}));
+    // RDB$TYPE_NAME is filled from the per-connection cache of RDB$TYPES.
+    EXPECT_EQ(cat.FieldQuery.CalculatedFields(),
+              (TIB_StringList{"FIELD_TYPE=VARCHAR(30)", "MANDATORY=VARCHAR(5)", "RDB$TYPE_NAME=CHAR(31)"}));
     EXPECT_EQ(cat.FieldQuery.FieldsDisplayLabel(),
               (TIB_StringList{"RDB$FIELD_NAME=Field", "RDB$DESCRIPTION=Field description", "FIELD_TYPE=Type",
                               "MANDATORY=NOT NULL"}));
@@ -140,7 +142,8 @@ TEST(CatalogueWiring, DesignedProperties)
 
     EXPECT_EQ(cat.ParameterQuery.KeyLinks(), (TIB_StringList{"RDB$PROCEDURE_NAME", "RDB$PARAMETER_NAME"}));
     EXPECT_FALSE(cat.ParameterQuery.KeyLinksAutoDefine());
-    EXPECT_EQ(cat.ParameterQuery.CalculatedFields(), (TIB_StringList{"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)"}));
+    EXPECT_EQ(cat.ParameterQuery.CalculatedFields(),
+              (TIB_StringList{"INOUT=VARCHAR(20)", "FIELD_TYPE=VARCHAR(30)", "RDB$TYPE_NAME=CHAR(31)"}));
     EXPECT_EQ(cat.ParameterQuery.FieldsDisplayLabel(),
               (TIB_StringList{"RDB$PARAMETER_NAME=Parameter", "INOUT=In/Out", "FIELD_TYPE=Type"}));
     EXPECT_EQ(cat.ParameterQuery.FieldsVisible(),
@@ -158,8 +161,9 @@ TEST(CatalogueWiring, DesignedProperties)
     EXPECT_EQ(cat.FieldExportQuery.SQL(), cat.FieldQuery.SQL());
     EXPECT_EQ(cat.ParamsExportQuery.SQL(), cat.ParameterQuery.SQL());
     EXPECT_EQ(cat.FieldExportQuery.CalculatedFields(),
+              (TIB_StringList{"FIELD_TYPE VARCHAR(30)", "MANDATORY VARCHAR(5)", "RDB$TYPE_NAME=CHAR(31)"}));
+    EXPECT_EQ(cat.ViewFieldExportQuery.CalculatedFields(),
               (TIB_StringList{"FIELD_TYPE VARCHAR(30)", "MANDATORY VARCHAR(5)"}));
-    EXPECT_EQ(cat.ViewFieldExportQuery.CalculatedFields(), cat.FieldExportQuery.CalculatedFields());
     EXPECT_FALSE(cat.ViewFieldExportQuery.OnCalculateField);
     EXPECT_EQ(cat.ParamsExportQuery.CalculatedFields(), cat.ParameterQuery.CalculatedFields());
 }
