@@ -450,5 +450,56 @@ TEST_F(BadInput, MegabyteDescriptionIsRefusedByTheServerAndStaysPending)
     q.Cancel();
 }
 
+// A database restored from an older server may hold descriptions of any
+// length. This one cannot be written on Firebird 3, so the table list of
+// the export reads the description of O'Brien from a table of this test
+// (a real 1 MB blob from the database) instead of RDB$RELATIONS. The HTML
+// and the XML carry it byte for byte; the SQL scripts refuse it, naming
+// the table, and no script that looks complete is left behind.
+TEST_F(BadInput, MegabyteDescriptionInTheExports)
+{
+    std::string mb;
+    while (mb.size() < (1u << 20))
+        mb += "It's 1 MB: <b>\"long\"</b> & more\r\n" + kGroesse + " caf\xe9\n";
+    auto exec = [&](const std::string& sql, const std::string* text) {
+        TIB_Statement s(Conn().SessionPtr());
+        s.SetIB_Connection(&Conn());
+        s.SetIB_Transaction(on_->tr.get());
+        s.SetSQLText(sql);
+        if (text)
+            s.ParamByName("TEXT").SetAsString(*text);
+        s.Execute();
+    };
+    exec("CREATE TABLE LONG_TEXTS (NAME VARCHAR(63), TEXT BLOB SUB_TYPE TEXT)", nullptr);
+    exec("INSERT INTO LONG_TEXTS (NAME, TEXT) VALUES ('O''Brien', :TEXT)", &mb);
+    TIB_Query& tables = Cat().TableExportQuery;
+    tables.SetSQL({"SELECT RDB$RELATION_NAME",
+                   "     , COALESCE((SELECT TEXT FROM LONG_TEXTS WHERE NAME = RDB$RELATION_NAME), RDB$DESCRIPTION)"
+                   " AS RDB$DESCRIPTION",
+                   "FROM RDB$RELATIONS", "WHERE RDB$VIEW_BLR IS NULL", "ORDER BY RDB$RELATION_NAME"});
+
+    HTMLExport(settings_, Cat(), Out("doc.html"));
+    const std::string html = Read("doc.html");
+    EXPECT_NE(html.find("<p>" + AsStored(RenderHTMLDescription(mb)) + "</p>"), std::string::npos);
+
+    XMLExport(Cat(), Out("catalogue.xml"));
+    EXPECT_TRUE(Parses(Out("catalogue.xml")));
+    EXPECT_NE(Read("catalogue.xml").find("<table_description>" + AsStored(TXMLFile::Escape(mb)) +
+                                         "</table_description>"),
+              std::string::npos);
+
+    const std::string limit = "The description of table O'Brien has " + std::to_string(mb.size()) +
+                              " bytes: a COMMENT ON statement carries at most 65535";
+    EXPECT_EQ(Raises<EScriptError>([&] { ScriptExport(Cat(), Out("descriptions.sql")); }), limit);
+    const std::string partial = Read("descriptions.sql");
+    EXPECT_EQ(partial.find("COMMENT ON TABLE \"O'Brien\""), std::string::npos);
+    EXPECT_EQ(partial.find("/* Procedures */"), std::string::npos) << "the script stops at the table";
+    EXPECT_EQ(Raises<EScriptError>(
+                  [&] { ObjectScriptExport(Cat(), TDescribedObject::Table, "O'Brien", Out("object.sql")); }),
+              limit);
+    EXPECT_EQ(Read("object.sql"), "");
+    EXPECT_TRUE(ExportQueriesClosed());
+}
+
 } // namespace
 } // namespace varnel::exporttest
