@@ -10,6 +10,7 @@ PACKAGES=(
   libfbclient2 firebird-dev
   firebird3.0-server firebird3.0-server-core firebird3.0-utils
   xvfb xauth
+  libxml2-utils
   time
 )
 # Optional extras for the hardening and benchmark jobs.

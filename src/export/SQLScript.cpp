@@ -47,9 +47,14 @@ bool ParseEpoch(const char* Text, std::time_t& Out)
     return true;
 }
 
-// Raises when the COMMENT ON form cannot carry Description.
+// Raises when the script cannot carry Description: a NUL ends what isql
+// reads of a script (the rest of the script would be lost), and the
+// COMMENT ON form takes no literal longer than MaxCommentLiteral.
 void CheckLiteral(const TScriptForm& Form, const std::string& What, const std::string& Description)
 {
+    if (Description.find('\0') != std::string::npos)
+        throw EScriptError("The description of " + What +
+                           " holds a NUL character, which an SQL script cannot carry");
     if (!Form.CommentOn || Description.size() <= MaxCommentLiteral)
         return;
     throw EScriptError("The description of " + What + " has " + std::to_string(Description.size()) +

@@ -79,7 +79,8 @@ struct TDescribedMember {
 // description, then "COMMIT;", a line end and an empty line. In the
 // COMMENT ON form a description longer than MaxCommentLiteral bytes raises
 // EScriptError naming the object or member and the length, since the
-// statement could never be run.
+// statement could never be run; in either form so does a description
+// holding a NUL character (isql reads a script only up to its first NUL).
 std::string DescriptionBlockText(const TScriptForm& Form, TDescribedObject Kind,
                                  const std::string& Name,
                                  const std::optional<std::string>& Description,

@@ -15,7 +15,9 @@ class TXMLFile;
 // Every element it starts it also ends, except the root, which Out's
 // Close() (or, after an error, its destructor) ends. The export queries
 // are closed on every way out; errors of the client layer and of the
-// writer pass through.
+// writer pass through. A value holding NUL or a C0 control character other
+// than TAB, LF and CR (which XML 1.0 cannot carry in any form) raises
+// EXMLError naming the element and the object or member.
 void XMLExport(TCatalogue& Catalogue, TXMLFile& Out, const TExportProgress& Progress = {});
 
 // Opens FileName with version "1.0", encoding "ISO-8859-1" and no extra

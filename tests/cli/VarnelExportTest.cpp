@@ -175,6 +175,25 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Program, VarnelExportFailure, ::testing::ValuesIn(kFailures),
                          [](const ::testing::TestParamInfo<FailureCase>& i) { return std::string(i.param.name); });
 
+// Without the client library, or with one that lacks an entry point, the
+// program ends with status 1 and names what is missing.
+TEST_F(VarnelExport, MissingClientLibraryOrEntryPointIsAnError)
+{
+    TestDatabase db;
+    const std::string absent = (dir / "absent" / "libfbclient.so.2").string();
+    for (const auto& [library, message] :
+         std::vector<std::pair<std::string, std::string>>{
+             {absent, "InterBase Client GDS32.DLL is not installed"},
+             {VARNEL_FAKECLIENT_MISSING, "Unable to locate DLL import isc_dsql_prepare"}}) {
+        Result r = Run({"-d", db.path(), "--xml", Out("a.xml"), "--sql", Out("a.sql")},
+                       "VARNEL_FBCLIENT=" + Quote(library));
+        EXPECT_EQ(r.status, 1) << library;
+        EXPECT_EQ(r.err, "varnel-export: " + message + "\n") << library;
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(std::filesystem::exists(Out("a.sql"))) << library;
+    }
+}
+
 TEST_F(VarnelExport, UsageErrorsEndWithStatusTwoAndTheUsage)
 {
     for (const std::vector<std::string>& args :

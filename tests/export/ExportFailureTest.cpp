@@ -9,6 +9,7 @@
 #include "export/ScriptExport.h"
 #include "export/TextFile.h"
 #include "export/XMLExport.h"
+#include "settings/ScratchMount.h"
 #include "xml/XMLFile.h"
 
 #include <functional>
@@ -115,6 +116,61 @@ TEST_F(ExportFailure, FullDiskIsAnErrorNamingTheFile)
               "Could not write file /dev/full: No space left on device");
     EXPECT_NE(Raises<EXMLError>([&] { XMLExport(Cat(), "/dev/full"); }).find("/dev/full"), std::string::npos);
     EXPECT_TRUE(ExportQueriesClosed());
+}
+
+// A read-only folder (a read-only mount, since root writes through file
+// modes): each exporter names the file it cannot create; nothing appears.
+TEST_F(ExportFailure, ReadOnlyFolderNamesTheFile)
+{
+    fs::create_directories(dir_ / "src");
+    varnel::test::ScratchMount ro = varnel::test::ScratchMount::ReadOnlyBind(dir_ / "src", dir_ / "ro");
+    if (!ro.Active())
+        GTEST_SKIP() << "cannot mount here";
+    const std::string doc = Out("ro/doc");
+    EXPECT_EQ(Raises<EFileError>([&] { HTMLExport(settings_, Cat(), doc + ".html"); }),
+              "Could not create file " + doc + ".html");
+    EXPECT_EQ(Raises<EFileError>([&] { ScriptExport(Cat(), doc + ".sql"); }), "Could not create file " + doc + ".sql");
+    EXPECT_EQ(Raises<EFileError>([&] { ObjectScriptExport(Cat(), TDescribedObject::Table, "ORDERS", doc + ".sql"); }),
+              "Could not create file " + doc + ".sql");
+    EXPECT_EQ(Raises<EXMLError>([&] { XMLExport(Cat(), doc + ".xml"); }), "Could not open file " + doc + ".xml");
+    EXPECT_TRUE(fs::is_empty(dir_ / "src"));
+    EXPECT_TRUE(ExportQueriesClosed());
+}
+
+// A device that runs full in the middle of a document (a 32 KiB tmpfs;
+// every document of the fixture is larger): the error names the file and
+// the reason, the file keeps what fitted, and the queries are closed.
+TEST_F(ExportFailure, DeviceRunningFullMidwayNamesTheFile)
+{
+    varnel::test::ScratchMount small = varnel::test::ScratchMount::Tmpfs(dir_ / "small", 8 * 4096);
+    if (!small.Active())
+        GTEST_SKIP() << "cannot mount here";
+    const std::string doc = (small.Path() / "doc").string();
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+        std::string file;
+    };
+    const Case cases[] = {
+        {"html", [&] { HTMLExport(settings_, Cat(), doc + ".html"); }, doc + ".html"},
+        {"sql", [&] { ScriptExport(Cat(), doc + ".sql"); }, doc + ".sql"},
+        {"object sql", [&] { ObjectScriptExport(Cat(), TDescribedObject::Table, "ORDERS", doc + ".sql"); },
+         doc + ".sql"},
+        {"xml", [&] { XMLExport(Cat(), doc + ".xml"); }, doc + ".xml"},
+    };
+    for (const Case& c : cases) {
+        std::string message;
+        try {
+            c.run();
+            ADD_FAILURE() << c.name << ": no error on a full device";
+        } catch (const std::exception& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(message, "Could not write file " + c.file + ": No space left on device") << c.name;
+        EXPECT_GT(fs::file_size(c.file), 0u) << c.name;
+        EXPECT_TRUE(ExportQueriesClosed()) << c.name;
+        fs::remove(c.file);
+    }
 }
 
 TEST_F(ExportFailure, FullDiskUnderTheTOCFileKeepsBothFilesAndSplicesNothing)

@@ -320,6 +320,30 @@ TEST(DescriptionBlock, CommentOnRefusesADescriptionLongerThanALiteral)
     }
 }
 
+// isql reads a script only up to its first NUL: a description holding one
+// is refused in every form, naming the object or member, before anything
+// of the block is written.
+TEST(DescriptionBlock, EveryFormRefusesANulCharacter)
+{
+    const std::string nul("a\0b", 3);
+    for (const TScriptForm& form : {kComment3, kComment1, kUpdate}) {
+        try {
+            DescriptionBlockText(form, K::Table, "T", nul, {});
+            ADD_FAILURE() << "table not refused";
+        } catch (const EScriptError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "The description of table T holds a NUL character, which an SQL script cannot carry");
+        }
+        try {
+            DescriptionBlockText(form, K::Procedure, "P", std::string("fine"), {{"P", "X", nul}});
+            ADD_FAILURE() << "parameter not refused";
+        } catch (const EScriptError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "The description of parameter P.X holds a NUL character, which an SQL script cannot carry");
+        }
+    }
+}
+
 // The pieces written through the text file, as the script exporter does.
 TEST(ScriptFile, BannerAndBlockBytes)
 {
