@@ -18,7 +18,9 @@ expected=(
   '^first page 20 tables rows fetched: [0-9]+ rows$'
   '^first page 200 tables: [0-9]+\.[0-9] ms$'
   '^first page 200 tables rows fetched: [0-9]+ rows$'
+  '^first page 200 tables attach: [0-9]+\.[0-9] ms '
   '^ratio first page 200 / 20 tables: [0-9]+\.[0-9]{2} \(target: '
+  '^ratio first page after attach 200 / 20 tables: [0-9]+\.[0-9]{2} \(target: '
 )
 for m in embedded tcp; do
   expected+=(
