@@ -40,6 +40,8 @@ bool PlainValue(const std::string& v)
 
 } // namespace
 
+constexpr const char* kDefault = "\x01" "default";
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::string_view in = fuzz::Text(data, size);
@@ -51,16 +53,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = f.Text();
     FUZZ_CHECK(TProfileFile::Parse(text).Text() == text, text);
 
-    std::string read = f.ReadString(section, key, "\x01default");
-    FUZZ_CHECK(read.size() <= ProfileValueLimit || read == "\x01default", section);
-    const std::string ra = f.ReadString(section, key, "\x01a");
-    const std::string rb = f.ReadString(section, key, "\x01b");
-    FUZZ_CHECK(f.HasKey(section, key) == (ra != "\x01a" || rb != "\x01b"), key);
+    std::string read = f.ReadString(section, key, kDefault);
+    FUZZ_CHECK(read.size() <= ProfileValueLimit || read == kDefault, section);
+    const std::string ra = f.ReadString(section, key, "\x01" "a");
+    const std::string rb = f.ReadString(section, key, "\x01" "b");
+    FUZZ_CHECK(f.HasKey(section, key) == (ra != "\x01" "a" || rb != "\x01" "b"), key);
 
     if (PlainName(section) && PlainName(key) && PlainValue(value)) {
         TProfileFile g = f;
         g.WriteString(section, key, value);
-        FUZZ_CHECK(g.ReadString(section, key, "\x01default") == value, g.Text());
+        FUZZ_CHECK(g.ReadString(section, key, kDefault) == value, g.Text());
         // ... and after the text is read again.
         TProfileFile h = TProfileFile::Parse(g.Text());
         FUZZ_CHECK(h.ReadString(section, key, "") == value, h.Text());
