@@ -41,7 +41,8 @@ for t in "${targets[@]}"; do
   TMPDIR=$work "$build/fuzz/$t" -max_total_time="$seconds" -timeout=25 -print_final_stats=1 \
     -artifact_prefix="$artifacts/$t-" "$corpus" >"$log" 2>&1 || rc=$?
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  [ -z "$execs" ] && execs=$(grep -o 'Done [0-9]* runs' "$log" | tail -1 | grep -o '[0-9]*' || true)
+  # A crash prints no final figures: the last progress line counts.
+  [ -z "$execs" ] && execs=$(grep -ao '^#[0-9]*' "$log" | tail -1 | tr -d '#' || true)
   if [ "$rc" -eq 0 ]; then
     result=ok
   else
