@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Varnel needs to build, test and run.
 # Idempotent: installs nothing when everything is present.
+#   scripts/install-deps.sh [--fuzz]
+# --fuzz adds clang and its libFuzzer runtime for scripts/fuzz.sh.
 set -euo pipefail
 
 PACKAGES=(
@@ -13,6 +15,9 @@ PACKAGES=(
   libxml2-utils
   time
 )
+if [ "${1:-}" = "--fuzz" ]; then
+  PACKAGES+=(clang libclang-rt-14-dev)
+fi
 # Optional extras for the hardening and benchmark jobs.
 if [ "${VARNEL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$VARNEL_EXTRA_PACKAGES"

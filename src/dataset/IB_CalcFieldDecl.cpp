@@ -132,6 +132,9 @@ TIB_CalcFieldDecl ParseCalcFieldDecl(const std::string& declaration, int dialect
     d.name = NormalizeNamePart(columnPart, dialect);
     if (qualified)
         d.relation = NormalizeNamePart(relationPart, dialect);
+    // A part written as "" is just as empty.
+    if (d.name.empty() || (qualified && d.relation.empty()))
+        throw invalid();
 
     auto [word, afterWord] = WordAfter(s, i);
     if (word.empty())

@@ -235,8 +235,9 @@ void TIB_Connection::SetDatabase(const std::string& text)
         SetProtocol(TIB_Protocol::cpLocal);
         return;
     }
-    // 2. \\server\path
-    if (text.find("\\\\") != std::string::npos) {
+    // 2. \\server\path: the two backslashes start the text (taken
+    // anywhere, they would cut off what stands before them).
+    if (text.rfind("\\\\", 0) == 0) {
         std::string rest = text.size() > 2 ? text.substr(2) : std::string();
         size_t b = rest.find('\\');
         SetServer(rest.substr(0, b));

@@ -80,7 +80,13 @@ TIB_ServerSQL MakeServerSQL(std::string_view text, char paramChar, bool paramChe
                 out.ParamNames.push_back("PRM_" + std::to_string(markers));
             } else {
                 out.ParamNames.push_back(name);
-                r += " /* " + name + " */ ";
+                // The comment only names the marker; a quoted name holding
+                // "*/" would end it early and turn the rest of the name
+                // into statement text (a stray "?" marker, say).
+                std::string shown = name;
+                for (size_t k = shown.find("*/"); k != std::string::npos; k = shown.find("*/", k + 3))
+                    shown.replace(k, 2, "* /");
+                r += " /* " + shown + " */ ";
             }
             ++markers;
             i = j;

@@ -138,6 +138,9 @@ const BadDeclCase kBadDecls[] = {
     {"precision_zero", "X NUMERIC(0)"},
     {"empty_relation", ".X INTEGER"},
     {"empty_column", "R. INTEGER"},
+    {"empty_quoted_name", "\"\" MEMO"},
+    {"empty_quoted_column", "R.\"\" INTEGER"},
+    {"empty_quoted_relation", "\"\".X INTEGER"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dataset, InvalidCalcFieldDecl, ::testing::ValuesIn(kBadDecls),

@@ -46,7 +46,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "\\\\srv\\data\\app.fdb"},
         SplitCase{"novell", "srv@vol/app.fdb", "srv", "vol/app.fdb", TIB_Protocol::cpNovell, "srv@vol/app.fdb"},
         SplitCase{"local_file", "/tmp/app.fdb", "keep", "/tmp/app.fdb", TIB_Protocol::cpLocal, "/tmp/app.fdb"},
-        SplitCase{"drive_then_colon_is_tcp", "C:x:/y", "C", "x:/y", TIB_Protocol::cpTCP_IP, "C:x:/y"}),
+        SplitCase{"drive_then_colon_is_tcp", "C:x:/y", "C", "x:/y", TIB_Protocol::cpTCP_IP, "C:x:/y"},
+        // Two backslashes inside the text are part of a path.
+        SplitCase{"tcp_path_with_double_backslash", "srv:/data\\\\app.fdb", "srv", "/data\\\\app.fdb",
+                  TIB_Protocol::cpTCP_IP, "srv:/data\\\\app.fdb"},
+        SplitCase{"local_path_with_double_backslash", "ab\\\\cd.fdb", "keep", "ab\\\\cd.fdb", TIB_Protocol::cpLocal,
+                  "ab\\\\cd.fdb"}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
 
 TEST(DatabaseName, PlainIdentifierIsAnAliasOnly)

@@ -53,7 +53,11 @@ INSTANTIATE_TEST_SUITE_P(
         MarkerCase{"param_check_off_keeps_colon", "SELECT A FROM T WHERE A = :X OR B = ?",
                    "SELECT A FROM T WHERE A = :X OR B = ?", {"PRM_0"}, ':', false},
         MarkerCase{"other_param_char", "WHERE A = #X AND B = :Y", "WHERE A = ? /* X */  AND B = :Y", {"X"}, '#'},
-        MarkerCase{"unterminated_literal_copied", "SELECT 'open :X", "SELECT 'open :X", {}}),
+        MarkerCase{"unterminated_literal_copied", "SELECT 'open :X", "SELECT 'open :X", {}},
+        MarkerCase{"comment_end_in_quoted_name", "WHERE A = :\"x*/ ? y\"", "WHERE A = ? /* \"x* / ? y\" */ ",
+                   {"\"x*/ ? y\""}},
+        MarkerCase{"comment_ends_in_quoted_name", "WHERE A = :\"*/*/\" AND B = ?",
+                   "WHERE A = ? /* \"* /* /\" */  AND B = ?", {"\"*/*/\"", "PRM_1"}}),
     [](const ::testing::TestParamInfo<MarkerCase>& info) { return std::string(info.param.name); });
 
 TEST(GetLitSafePos, SkipsDoubleQuotedIdentifiers)
