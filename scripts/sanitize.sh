@@ -12,7 +12,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 supp=$here/scripts/sanitizer-suppressions
 
 if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEL_SANITIZE=ON >/dev/null
+  # -O1 -g1: about half the compile time of -O2 -g on this 2-core machine,
+  # with line tables enough for the reports' stacks.
+  cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEL_SANITIZE=ON \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null
 fi
 cmake --build "$build" -j "$jobs"
 
