@@ -293,20 +293,6 @@ protected:
         return texts;
     }
 
-    template <class E>
-    std::string Raises(const std::function<void()>& f)
-    {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.what();
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "unexpected exception: " << e.what();
-            return {};
-        }
-        ADD_FAILURE() << "no exception";
-        return {};
-    }
 
     ::testing::AssertionResult Parses(const std::string& file)
     {

@@ -38,21 +38,6 @@ protected:
         settings_.SetBool(Setting::TOC_CreateTOC, true);
         settings_.SetInt(Setting::TOC_Position, 0);
     }
-    // Runs f and returns the message of the exception it must raise.
-    template <class E>
-    std::string Raises(const std::function<void()>& f)
-    {
-        try {
-            f();
-        } catch (const E& e) {
-            return e.what();
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << "unexpected exception: " << e.what();
-            return {};
-        }
-        ADD_FAILURE() << "no exception";
-        return {};
-    }
     // The field list of the table ORDERS fails on the server (a
     // conversion error while its rows are fetched); every other table's
     // list is unchanged.

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,22 @@ protected:
     void TearDown() override { on_.reset(); }
 
     TCatalogue& Cat() { return *on_->cat; }
+    // Runs f and returns the message of the exception of type E it must raise.
+    template <class E>
+    std::string Raises(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (const E& e) {
+            return e.what();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "unexpected exception: " << e.what();
+            return {};
+        }
+        ADD_FAILURE() << "no exception";
+        return {};
+    }
+
     TIB_Connection& Conn() { return *on_->conn; }
     std::string Out(const std::string& name) const { return (dir_ / name).string(); }
     std::string Read(const std::string& name) const { return varnel::test::readFile(dir_ / name); }
