@@ -153,13 +153,13 @@ catalogue() {
 catalogue "$tables" "$columns" "$views" "$procedures"
 db=$cat_db
 info=$cat_info
-[ -z "$cat_fresh" ] || echo fresh >"$work/generated"
+fresh=$cat_fresh
 gen_ms=$(cat "$info")
 db_mib=$(( $(stat -c %s "$db") / 1048576 ))
 
 echo "machine: $(nproc) cores"
 echo "catalogue: $tables tables of $columns columns, $views views, $procedures procedures, seed $seed ($db_mib MiB, $db)"
-if [ -f "$work/generated" ]; then
+if [ -n "$fresh" ]; then
   printf 'generation: %d.%d s\n' $((gen_ms / 1000)) $(( (gen_ms % 1000) / 100 ))
 else
   printf 'generation: %d.%d s (cached)\n' $((gen_ms / 1000)) $(( (gen_ms % 1000) / 100 ))
