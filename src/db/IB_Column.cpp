@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace varnel::db {
 
@@ -961,62 +962,28 @@ void TIB_ColumnBlob::Load(TIB_BlobNode& node) const
         st->ReportAPIError(rc);
         return;
     }
-    static const char items[] = {isc_info_blob_max_segment, isc_info_blob_total_length, isc_info_blob_num_segments,
-                                 isc_info_end};
-    char info[32] = {};
-    rc = api.dll_blob_info(status, &blob.h, sizeof items, items, sizeof info, info);
-    if (rc != 0) {
-        st->ReportAPIError(rc);
-        return;
-    }
-    long maxSegment = 0, total = 0, segments = 0;
-    for (size_t i = 0; i + 3 <= sizeof info && info[i] != isc_info_end;) {
-        int tag = static_cast<unsigned char>(info[i]);
-        int len = static_cast<int>(api.dll_vax_integer(info + i + 1, 2));
-        if (i + 3 + static_cast<size_t>(len) > sizeof info)
-            break;
-        long v = static_cast<long>(api.dll_vax_integer(info + i + 3, static_cast<short>(len)));
-        if (tag == isc_info_blob_max_segment)
-            maxSegment = v;
-        else if (tag == isc_info_blob_total_length)
-            total = v;
-        else if (tag == isc_info_blob_num_segments)
-            segments = v;
-        i += 3 + static_cast<size_t>(len);
-    }
+    // No isc_blob_info to size the buffer first: over the network it is a
+    // round trip of its own per blob (a third of all of them in an export
+    // of a large catalogue). Segments are read into a buffer of the largest
+    // segment length, which holds any whole segment, and appended; the data
+    // and the line breaks of a BLR blob come out the same.
+    constexpr unsigned short kChunk = 65535;
+    thread_local std::unique_ptr<char[]> chunk(new char[kChunk]);
     const bool lines = SegmentsAsLines();
-    if (lines) {
-        total += 2 * segments;
-        maxSegment += 2;
-    }
     std::string& data = node.Data;
     data.clear();
-    if (total <= 0) {
-        node.Loaded = true;
-        return; // the guard closes the blob
-    }
-    if (maxSegment <= 0)
-        maxSegment = 1;
-    const unsigned short chunk = static_cast<unsigned short>(std::min<long>(maxSegment, 65535));
-    data.resize(static_cast<size_t>(total + chunk));
-    size_t used = 0;
     long result = 0;
     for (;;) {
-        if (data.size() - used < chunk + 2u)
-            data.resize(used + chunk + 2u);
         unsigned short actual = 0;
-        result = api.dll_get_segment(status, &blob.h, &actual, chunk, data.data() + used);
+        result = api.dll_get_segment(status, &blob.h, &actual, kChunk, chunk.get());
         if (result != 0 && result != isc_code_segment && result != isc_code_segstr_eof)
             break;
-        used += actual;
-        if (lines && (result == 0 || (result == isc_code_segstr_eof && actual > 0))) {
-            data[used++] = '\r';
-            data[used++] = '\n';
-        }
+        data.append(chunk.get(), actual);
+        if (lines && (result == 0 || (result == isc_code_segstr_eof && actual > 0)))
+            data.append("\r\n", 2);
         if (result == isc_code_segstr_eof)
             break;
     }
-    data.resize(used);
     data.shrink_to_fit();
     if (result != 0 && result != isc_code_segstr_eof && result != isc_code_segment) {
         st->ReportAPIError(result);
