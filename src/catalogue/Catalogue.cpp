@@ -282,8 +282,18 @@ TCatalogue::TCatalogue(TIB_Connection& connection, TIB_Transaction& transaction,
         s.ds.SetDataset(&s.q);
     }
 
-    auto calcField = [this](TIB_Statement& s, TIB_Row& r, TIB_Column* c) { FieldExportQueryCalculateField(s, r, c); };
-    auto calcParam = [this](TIB_Statement& s, TIB_Row& r, TIB_Column* c) { ParamsExportQueryCalculateField(s, r, c); };
+    // Each handler fills every calculated column of the row; the dataset
+    // calls it once per calculated column, so only the call for the first
+    // one (or the call for the whole row) does the work.
+    auto firstOfRow = [](TIB_Row& r, TIB_Column* c) { return !c || c == &r.Columns(r.ServerCount()); };
+    auto calcField = [this, firstOfRow](TIB_Statement& s, TIB_Row& r, TIB_Column* c) {
+        if (firstOfRow(r, c))
+            FieldExportQueryCalculateField(s, r, c);
+    };
+    auto calcParam = [this, firstOfRow](TIB_Statement& s, TIB_Row& r, TIB_Column* c) {
+        if (firstOfRow(r, c))
+            ParamsExportQueryCalculateField(s, r, c);
+    };
     const TIB_StringList relationOrdering = {"RDB$RELATION_NAME=RDB$RELATION_NAME ASC; RDB$RELATION_NAME DESC"};
     const TIB_StringList relationOrderingLinks = {"RDB$RELATION_NAME=1"};
 

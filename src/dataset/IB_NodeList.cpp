@@ -22,7 +22,9 @@ void TIB_NodeList::Reset(std::size_t recordSize)
 unsigned char* TIB_NodeList::NewRecord()
 {
     if (usedInChunk_ == kChunkRows) {
-        chunks_.push_back(std::make_unique<unsigned char[]>(std::max<std::size_t>(recordSize_, 1) * kChunkRows));
+        // Not zeroed: Append copies a whole record into each slot it hands out.
+        chunks_.push_back(
+            std::make_unique_for_overwrite<unsigned char[]>(std::max<std::size_t>(recordSize_, 1) * kChunkRows));
         usedInChunk_ = 0;
     }
     return chunks_.back().get() + std::max<std::size_t>(recordSize_, 1) * usedInChunk_++;

@@ -69,6 +69,7 @@ void TIB_Row::Reset()
     blockSize_ = 0;
     blobCache_.clear();
     lastHit_ = -1;
+    found_.clear();
     if (area_.Data()) {
         auto* da = static_cast<XSQLDA*>(area_.Data());
         da->sqld = 0;
@@ -309,13 +310,21 @@ bool TIB_Row::GetByName(std::string_view name, TIB_Column*& column) const
     column = nullptr;
     if (columns_.empty())
         return false;
+    if (auto hit = found_.find(name); hit != found_.end()) {
+        column = hit->second;
+        return true;
+    }
     const std::string n = Trim(name);
     if (n.empty())
         return false;
     int dot = getLitSafePos('.', n, 1);
-    if (dot > 0)
-        return LookupDotted(n, static_cast<size_t>(dot - 1), true, column);
-    return LookupPlain(n, true, column);
+    const bool ok = dot > 0 ? LookupDotted(n, static_cast<size_t>(dot - 1), true, column)
+                            : LookupPlain(n, true, column);
+    // Bounded: names come from code and settings, but a caller looking up
+    // many different names must not grow the row without end.
+    if (ok && found_.size() < 256)
+        found_.emplace(std::string(name), column);
+    return ok;
 }
 
 TIB_Column* TIB_Row::FindByName(std::string_view name) const
@@ -579,6 +588,7 @@ void TIB_Row::ShareColumn(TIB_Column& param, const TIB_Column& source, bool oldV
     UpdateVar(*shared);
     *it = std::move(shared);
     lastHit_ = -1;
+    found_.clear();
 }
 
 } // namespace varnel::db

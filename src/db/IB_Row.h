@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace varnel::db {
@@ -146,6 +147,14 @@ private:
     size_t blockSize_ = 0;
     mutable std::list<std::shared_ptr<TIB_BlobNode>> blobCache_;
     mutable int lastHit_ = -1;
+    // Names already looked up, as given, and the column each found: a
+    // lookup resolves the same name to the same column until the columns
+    // change, and the export loops look up the same few names per row.
+    struct TNameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    mutable std::unordered_map<std::string, TIB_Column*, TNameHash, std::equal_to<>> found_;
     bool propagating_ = false;
     std::uint64_t generation_ = 0;
 };

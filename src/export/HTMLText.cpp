@@ -4,14 +4,11 @@ std::string RenderHTMLDescription(std::string_view Description)
 {
     std::string out;
     out.reserve(Description.size());
-    for (std::size_t i = 0; i < Description.size(); ++i) {
-        if (Description[i] == '\r' && i + 1 < Description.size() && Description[i + 1] == '\n') {
-            out += "<br>";
-            ++i;
-        } else {
-            out += Description[i];
-        }
+    for (std::size_t i; (i = Description.find("\r\n")) != std::string_view::npos; Description.remove_prefix(i + 2)) {
+        out.append(Description.data(), i);
+        out += "<br>";
     }
+    out.append(Description.data(), Description.size());
     return out;
 }
 
@@ -19,9 +16,9 @@ std::string RenderHTMLSource(std::string_view Source)
 {
     std::string out;
     out.reserve(Source.size());
-    for (char c : Source)
-        if (c != '\r')
-            out += c;
+    for (std::size_t i; (i = Source.find('\r')) != std::string_view::npos; Source.remove_prefix(i + 1))
+        out.append(Source.data(), i);
+    out.append(Source.data(), Source.size());
     return out;
 }
 

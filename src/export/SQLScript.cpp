@@ -20,11 +20,11 @@ std::string DoubleChar(std::string_view Text, char C)
 {
     std::string out;
     out.reserve(Text.size() + 2);
-    for (char c : Text) {
-        out += c;
-        if (c == C)
-            out += c;
+    for (std::size_t i; (i = Text.find(C)) != std::string_view::npos; Text.remove_prefix(i + 1)) {
+        out.append(Text.data(), i + 1);
+        out += C;
     }
+    out.append(Text.data(), Text.size());
     return out;
 }
 

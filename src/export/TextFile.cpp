@@ -1,5 +1,7 @@
 #include "export/TextFile.h"
 
+#include "xml/XMLFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -45,11 +47,7 @@ TTextFile::~TTextFile() noexcept
 void TTextFile::Write(std::string_view Text)
 {
     CheckUsable();
-    for (char c : Text) {
-        if (c == '\n')
-            FBuffer += '\r';
-        FBuffer += c;
-    }
+    AppendTextFileBytes(FBuffer, Text);
     if (FBuffer.size() >= kBufferSize)
         Flush();
 }

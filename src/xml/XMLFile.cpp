@@ -132,16 +132,23 @@ std::string TXMLFile::Escape(std::string_view Text)
 {
     std::string out;
     out.reserve(Text.size() + Text.size() / 8);
-    for (char c : Text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '\'': out += "&apos;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c; break;
+    // Runs without a special character are copied whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < Text.size(); ++i) {
+        const char* entity;
+        switch (Text[i]) {
+        case '&': entity = "&amp;"; break;
+        case '<': entity = "&lt;"; break;
+        case '>': entity = "&gt;"; break;
+        case '\'': entity = "&apos;"; break;
+        case '"': entity = "&quot;"; break;
+        default: continue;
         }
+        out.append(Text.data() + run, i - run);
+        out += entity;
+        run = i + 1;
     }
+    out.append(Text.data() + run, Text.size() - run);
     return out;
 }
 
@@ -165,13 +172,18 @@ void TXMLFile::WriteLine(std::string_view Text)
     Write("\n");
 }
 
+void AppendTextFileBytes(std::string& Buffer, std::string_view Text)
+{
+    for (std::size_t lf; (lf = Text.find('\n')) != std::string_view::npos; Text.remove_prefix(lf + 1)) {
+        Buffer.append(Text.data(), lf);
+        Buffer.append("\r\n", 2);
+    }
+    Buffer.append(Text.data(), Text.size());
+}
+
 void TXMLFile::Write(std::string_view Text)
 {
-    for (char c : Text) {
-        if (c == '\n')
-            FBuffer += '\r';
-        FBuffer += c;
-    }
+    AppendTextFileBytes(FBuffer, Text);
     if (FBuffer.size() >= kBufferSize)
         FlushBuffer();
 }

@@ -13,6 +13,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Appends Text to Buffer the way a text file stores it: every LF as CR LF,
+// every other byte unchanged. The XML writer and the export's text files
+// both store their bytes this way.
+void AppendTextFileBytes(std::string& Buffer, std::string_view Text);
+
 // TXMLFile writes one XML document into a file it owns, element by element,
 // each on its own line as soon as it is called. It keeps only the names of
 // the open elements. The file is text: every LF written (line ends and LFs

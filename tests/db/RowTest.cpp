@@ -112,6 +112,29 @@ TEST(RowBuild, CalculatedColumnsFollowTheServerColumns)
     EXPECT_THROW(row.BySQLNo(1), EIB_Error) << "calculated columns have no server number";
 }
 
+TEST(RowLookup, ANameFoundBeforeARebuildFindsTheNewColumn)
+{
+    auto def = [](const char* name) {
+        TIB_ColumnDef d;
+        d.SQLType = SQLTYPE_LONG | 1;
+        d.SQLLen = 4;
+        d.SQLName = d.AliasName = name;
+        return d;
+    };
+    TIB_Row row(TIB_RowKind::rkOutput);
+    row.Build({def("A"), def("B")}, {}, TIB_RowOptions{});
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(&row.ByName("b"), &row.Columns(1));
+        EXPECT_EQ(&row.ByName("B"), &row.Columns(1));
+    }
+    row.Build({def("B"), def("C")}, {}, TIB_RowOptions{});
+    EXPECT_EQ(&row.ByName("b"), &row.Columns(0));
+    EXPECT_EQ(&row.ByName("B"), &row.Columns(0));
+    EXPECT_EQ(row.FindByName("A"), nullptr);
+    row.Reset();
+    EXPECT_EQ(row.FindByName("B"), nullptr);
+}
+
 TEST_F(RowTest, NullTypedParameterIsOnlyAnIndicator)
 {
     auto q = Query("SELECT 1 FROM RDB$DATABASE WHERE ? IS NULL");
